@@ -1,0 +1,22 @@
+#include <QApplication>
+
+#include "platform/AppInfo.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PosixSerialControl.h"
+#include "platform/SettingsStore.h"
+#include "platform/Waits.h"
+#include "ui/main/frmVyper.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vyper-Grundelnetz"));
+
+    vyper::IniSettingsStore settings;
+    vyper::PosixSerialControl serial([&settings](int port) { return vyper::DevicePathForPort(settings, port); });
+    vyper::QtMessageBoxes boxes;
+    vyper::SystemWaits waits;
+    vyper::frmVyper window(vyper::Platform{serial, settings, boxes, waits, vyper::SystemAppInfo()});
+    boxes.SetOwner(&window);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,111 @@
+#pragma once
+#include <QCheckBox>
+#include <QColor>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <functional>
+
+// The window toolkit's controls with the operations the program uses on them.
+
+namespace vyper {
+
+// Platform colour value (red in the lowest byte, green next, blue third) to a colour and back.
+QColor ColorFromValue(int value);
+int ValueFromColor(const QColor& color);
+// Sets the text colour of a label, check box, option button or frame.
+void SetTextColor(QWidget* widget, int colorValue);
+int TextColor(const QWidget* widget);
+
+// Twips (1440 per inch) to pixels at `dpi` logical dots per inch, rounded.
+int TwipsToPixels(int twips, double dpi);
+// Places `widget` at a rectangle given in twips relative to its parent.
+void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, double dpi);
+
+class ListBox : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    void AddItem(const QString& text);
+    int ListCount() const { return count(); }
+    int ListIndex() const { return currentRow(); }
+    // Selects entry `index` (-1: none) and scrolls it into view.
+    void SetListIndex(int index);
+    // The selected entry's text, "" when none is selected.
+    QString Text() const;
+    // All entries, first to last.
+    QStringList Items() const;
+    void Refresh() { repaint(); }
+};
+
+class Label : public QLabel {
+public:
+    using QLabel::QLabel;
+    QString Caption() const { return text(); }
+    void SetCaption(const QString& caption) { setText(caption); }
+    int ForeColor() const { return TextColor(this); }
+    void SetForeColor(int value) { SetTextColor(this, value); }
+    void Refresh() { repaint(); }
+};
+
+// An editable combo box: adding entries never changes the text shown.
+class ComboBox : public QComboBox {
+public:
+    explicit ComboBox(QWidget* parent = nullptr);
+    void AddItem(const QString& text);
+    QString Text() const { return currentText(); }
+    void SetText(const QString& text);
+};
+
+class TextBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    QString Text() const { return text(); }
+    void SetText(const QString& value) { setText(value); }
+};
+
+class CheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+    // 0 unchecked, 1 checked, 2 greyed.
+    int Value() const;
+    // Throws RuntimeFailure 380 for a value other than 0, 1 or 2.
+    void SetValue(int value);
+};
+
+class OptionButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+    bool Value() const { return isChecked(); }
+    void SetValue(bool on) { setChecked(on); }
+};
+
+class CommandButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    void SetFocus() { setFocus(Qt::OtherFocusReason); }
+};
+
+class Frame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+};
+
+// A timer whose interval 0 stops it and any other interval (re)starts it.
+class Timer : public QObject {
+public:
+    explicit Timer(QObject* parent = nullptr);
+    int Interval() const { return interval_; }
+    void SetInterval(int ms);
+    std::function<void()> OnTimer;
+
+private:
+    QTimer timer_;
+    int interval_ = 0;
+};
+
+}  // namespace vyper

@@ -1,0 +1,59 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "platform/SerialControl.h"
+
+namespace vyper {
+
+// Serial control over a serial device of the operating system (termios).
+// A reader thread keeps the receive queue filled while the user-interface thread
+// sleeps; InBufferCount also reads what the system holds at the moment of the call,
+// so the count never lags behind the bytes that have arrived.
+class PosixSerialControl : public SerialControl {
+public:
+    using PathForPort = std::function<QString(int port)>;
+    explicit PosixSerialControl(PathForPort pathForPort);
+    ~PosixSerialControl() override;
+    PosixSerialControl(const PosixSerialControl&) = delete;
+    PosixSerialControl& operator=(const PosixSerialControl&) = delete;
+
+    bool PortOpen() const override { return fd_ >= 0; }
+    int InBufferCount() override;
+    QByteArray Input() override;
+    void Output(const QByteArray& bytes) override;
+
+    // The device path of the port currently selected.
+    QString DevicePath() const { return pathForPort_(CommPort()); }
+
+protected:
+    void OpenDevice() override;
+    void CloseDevice() override;
+    void ApplyModemLines() override;
+
+private:
+    void ReaderLoop();
+    // Moves what the system holds into the queue; the caller holds mutex_. Returns bytes added.
+    int PullFromDeviceLocked();
+    void PostReceiveEvents(int count);
+
+    PathForPort pathForPort_;
+    int fd_ = -1;
+    int wakePipe_[2] = {-1, -1};
+    std::thread reader_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> hungUp_{false};
+    std::mutex mutex_;
+    std::deque<unsigned char> queue_;
+    QObject* notifier_;
+};
+
+// The device path for COMn when the settings give none: /dev/ttyS<n-1>.
+QString DefaultDevicePath(int port);
+
+}  // namespace vyper

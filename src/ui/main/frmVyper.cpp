@@ -1,0 +1,238 @@
+#include "ui/main/frmVyper.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFont>
+
+#include "link/NumberText.h"
+#include "link/UserChoices.h"
+#include "platform/Failure.h"
+#include "ui/main/MainWindowTexts.h"
+#include "ui/main/Settings.h"
+
+namespace vyper {
+
+namespace {
+// Client area of the window in twips.
+constexpr int kClientWidthTwips = 7230;
+constexpr int kClientHeightTwips = 5685;
+constexpr int kHeadingColour = 4210688;
+}  // namespace
+
+frmVyper::frmVyper(Platform platform, QWidget* parent) : QWidget(parent) {
+    CreateControls();
+    LayOutControls();
+    MainControls controls;
+    controls.lstVyperComm = lstVyperComm;
+    controls.lstFiles = lstFiles;
+    controls.lstInterfaceType = lstInterfaceType;
+    controls.cmbCommPort = cmbCommPort;
+    controls.cmbNDives = cmbNDives;
+    controls.txtComDelay = txtComDelay;
+    controls.txtErrMax = txtErrMax;
+    controls.chkAbortWhenOldDive = chkAbortWhenOldDive;
+    controls.optNever = optNever;
+    controls.optAsk = optAsk;
+    controls.optAlways = optAlways;
+    controls.lblCnt = lblCnt;
+    controls.lblDiveCnt = lblDiveCnt;
+    controls.lblErr = lblErr;
+    controls.lblErr2 = lblErr2;
+    controls.timDownLoadCtrl = timDownLoadCtrl;
+    controls.timChkRxDone = timChkRxDone;
+    controls.cmdClose = cmdClose;
+    module_ = std::make_unique<VyperComm>(platform, controls);
+    ConnectEvents();
+    Form_Load();
+}
+
+frmVyper::~frmVyper() {
+    // The serial control outlives the window; its events must not reach a dead window.
+    module_->comVyper().OnComm = nullptr;
+}
+
+void frmVyper::CreateControls() {
+    setWindowTitle(kDesignedTitle);
+    auto label = [this](const QString& caption) {
+        auto* l = new Label(caption, this);
+        l->setTextFormat(Qt::PlainText);
+        SetTextColor(l, kColourDarkBlue);
+        return l;
+    };
+    cmdDownload = new CommandButton(QStringLiteral("Tauchgangsdaten &übertragen"), this);
+    cmdGetVyperSettings = new CommandButton(QStringLiteral("&Vyper Einstellungen auslesen"), this);
+    cmdStop = new CommandButton(QStringLiteral("Sto&p"), this);
+    cmdClose = new CommandButton(QStringLiteral("&Ende"), this);
+    cmdShowDive = new CommandButton(QStringLiteral("TG ansehen"), this);
+
+    cmbCommPort = new ComboBox(this);
+    cmbCommPort->SetText(QStringLiteral("2"));
+    Label6 = label(QStringLiteral("COM:"));
+    lstInterfaceType = new ListBox(this);
+    Label1 = label(QStringLiteral("Interface-Typ"));
+    txtComDelay = new TextBox(QStringLiteral("350"), this);
+    Label7 = label(QStringLiteral("Verzögerung [ms]"));
+    cmbNDives = new ComboBox(this);
+    Label3 = label(QStringLiteral("Anzahl der zuletzt gemachten  Tauchgänge, die abgerufen werden:"));
+    Label3->setWordWrap(true);
+    txtErrMax = new TextBox(QStringLiteral("3"), this);
+    txtErrMax->setToolTip(QStringLiteral("Max. Fehlerzahl bis zum Abbruch der Übertragung"));
+    Label5 = label(QStringLiteral("Max. Fehlerzahl bis Abbruch"));
+    chkAbortWhenOldDive = new CheckBox(QStringLiteral("Nur neue Tauchgänge laden"), this);
+    SetTextColor(chkAbortWhenOldDive, kColourDarkBlue);
+
+    frmOverWrite = new Frame(QStringLiteral("Existierenden Tauchgang"), this);
+    SetTextColor(frmOverWrite, kColourDarkBlue);
+    optAlways = new OptionButton(QStringLiteral("Immer überschreiben"), frmOverWrite);
+    optAsk = new OptionButton(QStringLiteral("Individuell nachfragen"), frmOverWrite);
+    optNever = new OptionButton(QStringLiteral("Nie überschreiben"), frmOverWrite);
+    for (OptionButton* option : {optAlways, optAsk, optNever}) SetTextColor(option, kColourDarkBlue);
+    optNever->SetValue(true);
+
+    lstFiles = new ListBox(this);
+    lstFiles->setToolTip(QStringLiteral("Doppelklick auf einen Dateinamen öffnet das geladene Tauchgangsprofil"));
+    lstVyperComm = new ListBox(this);
+    lstVyperComm->setToolTip(QStringLiteral("Meldungen während des Ladevorgangs vom Suunto Vyper"));
+
+    Label2 = label(QStringLiteral("Bytes  empfangen:"));
+    lblCnt = label(QStringLiteral("0"));
+    Label4 = label(QStringLiteral("Tauchgänge gelesen:"));
+    lblDiveCnt = label(QStringLiteral("0"));
+    lblErr = label(QStringLiteral("0"));
+    lblErr->SetForeColor(kColourGrey);
+    lblErr2 = label(QStringLiteral("Fehler oder 'End of Data':"));
+    lblErr2->SetForeColor(kColourGrey);
+    Label8 = label(QStringLiteral("Einstellungen"));
+    Label8->SetForeColor(kHeadingColour);
+    QFont heading(QStringLiteral("Sans Serif"));
+    heading.setStyleHint(QFont::SansSerif);
+    heading.setPointSizeF(9.75);
+    heading.setBold(true);
+    Label8->setFont(heading);
+
+    timDownLoadCtrl = new Timer(this);
+    timChkRxDone = new Timer(this);
+}
+
+void frmVyper::LayOutControls() {
+    const double dpi = logicalDpiY();
+    setFixedSize(TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi));
+    struct Placement {
+        QWidget* widget;
+        int left, top, width, height;
+    };
+    const Placement placements[] = {
+        {lstVyperComm, 0, 0, 4515, 3510},        {lstFiles, 0, 3540, 4515, 1335},
+        {Label8, 4680, 60, 1455, 255},           {Label1, 4680, 420, 1035, 195},
+        {lstInterfaceType, 4620, 660, 2535, 450}, {Label6, 4680, 1140, 735, 195},
+        {cmbCommPort, 4620, 1380, 615, 315},     {Label7, 5820, 1140, 1335, 195},
+        {txtComDelay, 5820, 1380, 615, 315},     {frmOverWrite, 4620, 1860, 2535, 1035},
+        {optAlways, 120, 240, 2235, 195},        {optAsk, 120, 480, 2115, 195},
+        {optNever, 120, 720, 2235, 255},         {chkAbortWhenOldDive, 4680, 3000, 2475, 195},
+        {Label3, 4680, 3360, 2415, 615},         {cmbNDives, 6300, 3840, 855, 315},
+        {Label5, 4680, 4320, 2055, 195},         {txtErrMax, 6780, 4260, 315, 285},
+        {cmdShowDive, 4620, 4560, 1095, 315},    {lblErr2, 60, 4980, 1875, 195},
+        {lblErr, 1980, 4980, 435, 195},          {Label2, 2580, 4980, 1335, 195},
+        {lblCnt, 4020, 4980, 555, 195},          {Label4, 4860, 4980, 1635, 195},
+        {lblDiveCnt, 6540, 4980, 615, 195},      {cmdGetVyperSettings, 60, 5280, 2295, 375},
+        {cmdDownload, 2400, 5280, 2415, 375},    {cmdStop, 4860, 5280, 675, 375},
+        {cmdClose, 6540, 5280, 675, 375},
+    };
+    for (const Placement& p : placements) PlaceInTwips(p.widget, p.left, p.top, p.width, p.height, dpi);
+}
+
+void frmVyper::ConnectEvents() {
+    connect(cmdDownload, &QPushButton::clicked, this, [this] { cmdDownload_Click(); });
+    connect(cmdGetVyperSettings, &QPushButton::clicked, this, [this] { cmdGetVyperSettings_Click(); });
+    connect(cmdStop, &QPushButton::clicked, this, [this] { cmdStop_Click(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    connect(cmdShowDive, &QPushButton::clicked, this, [this] { cmdShowDive_Click(); });
+    timDownLoadCtrl->OnTimer = [this] { timDownLoadCtrl_Timer(); };
+    timChkRxDone->OnTimer = [this] { timChkRxDone_Timer(); };
+    module_->comVyper().OnComm = [this] { comVyper_OnComm(); };
+}
+
+void frmVyper::Form_Load() {
+    VyperComm& m = *module_;
+    for (const QString& line : BannerLines(m.platform.app.versionMinor, m.platform.app.versionRevision)) {
+        lstVyperComm->AddItem(line);
+    }
+    for (int port = 1; port <= 4; ++port) cmbCommPort->AddItem(QString::number(port));
+    for (const QString& entry : DiveCountEntries()) cmbNDives->AddItem(entry);
+    cmbNDives->SetText(QStringLiteral("Alle"));
+    timChkRxDone->SetInterval(10);
+
+    // Closing the port and creating the profile folder may fail without harm.
+    try {
+        m.comVyper().SetPortOpen(false);
+    } catch (const std::exception&) {
+    }
+    m.ProfileFolder = JoinPath(m.platform.app.programFolder, QStringLiteral("Tauchprofile"));
+    QDir().mkdir(m.ProfileFolder);
+
+    try {
+        StartUpFromStoredSettings();
+    } catch (const RuntimeFailure& failure) {
+        m.platform.boxes.Show(QStringLiteral("%1 %2").arg(failure.Description()).arg(failure.Number()),
+                              style::Critical | style::OkOnly, kMessageTitle);
+    }
+}
+
+void frmVyper::StartUpFromStoredSettings() {
+    VyperComm& m = *module_;
+    m.DiveNumber = 1;
+
+    m.CommPortNumber = PortNumberFromText(LoadSetting(m, QStringLiteral("CommPort"), QStringLiteral("Number")));
+    cmbCommPort->SetText(QString::number(m.CommPortNumber));
+
+    lstInterfaceType->AddItem(kInterfaceSelfBuilt);
+    lstInterfaceType->AddItem(kInterfaceOriginal);
+    const QString storedInterface = LoadSetting(m, QStringLiteral("CommPort"), QStringLiteral("InterfaceType"));
+    const QStringList interfaces = lstInterfaceType->Items();
+    lstInterfaceType->SetListIndex(static_cast<int>(interfaces.indexOf(storedInterface)));
+    if (lstInterfaceType->Text().isEmpty()) {
+        lstInterfaceType->SetListIndex(static_cast<int>(interfaces.indexOf(kInterfaceOriginal)));
+    }
+
+    txtComDelay->SetText(LoadSetting(m, QStringLiteral("CommPort"), QStringLiteral("Delay")));
+    if (txtComDelay->Text().isEmpty()) txtComDelay->SetText(QStringLiteral("350"));
+
+    const QString onlyNew = LoadSetting(m, QStringLiteral("Settings"), QStringLiteral("LoadOnlyNewDvies"));
+    chkAbortWhenOldDive->SetValue(RoundToInt16(LeadingNumber(onlyNew)));
+
+    setWindowTitle(windowTitle() + TitleVersionSuffix(m.platform.app.versionMinor, m.platform.app.versionRevision));
+}
+
+void frmVyper::Form_Unload() {
+    VyperComm& m = *module_;
+    SaveSettings(m, QStringLiteral("CommPort"), QStringLiteral("Number"), cmbCommPort->Text());
+    SaveSettings(m, QStringLiteral("CommPort"), QStringLiteral("Delay"), txtComDelay->Text());
+    SaveSettings(m, QStringLiteral("CommPort"), QStringLiteral("InterfaceType"), lstInterfaceType->Text());
+    SaveSettings(m, QStringLiteral("Settings"), QStringLiteral("LoadOnlyNewDvies"),
+                 QString::number(chkAbortWhenOldDive->Value()));
+}
+
+void frmVyper::closeEvent(QCloseEvent* event) {
+    if (!unloaded_) {
+        unloaded_ = true;
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void frmVyper::cmdClose_Click() {
+    timDownLoadCtrl->SetInterval(0);
+    module_->DownloadState = 0;
+    close();
+}
+
+// The transfers, the receive side and the viewer are wired here as they are built.
+void frmVyper::cmdDownload_Click() {}
+void frmVyper::cmdGetVyperSettings_Click() {}
+void frmVyper::cmdStop_Click() {}
+void frmVyper::cmdShowDive_Click() {}
+void frmVyper::timDownLoadCtrl_Timer() {}
+void frmVyper::timChkRxDone_Timer() {}
+void frmVyper::comVyper_OnComm() {}
+
+}  // namespace vyper

@@ -1,0 +1,79 @@
+#pragma once
+#include <QWidget>
+#include <memory>
+
+#include "link/VyperComm.h"
+#include "platform/Controls.h"
+#include "platform/Platform.h"
+
+namespace vyper {
+
+// The main window: the user's choices for the link and the download, the buttons that
+// start and stop transfers, the message list and the list of stored profile files.
+class frmVyper : public QWidget {
+public:
+    // Builds the controls and runs the start-up (Form_Load).
+    explicit frmVyper(Platform platform, QWidget* parent = nullptr);
+    ~frmVyper() override;
+
+    VyperComm& Module() { return *module_; }
+
+    // Event handlers, named after their control and event.
+    void Form_Load();
+    void Form_Unload();
+    void cmdClose_Click();
+    void cmdDownload_Click();
+    void cmdGetVyperSettings_Click();
+    void cmdStop_Click();
+    void cmdShowDive_Click();
+    void timDownLoadCtrl_Timer();
+    void timChkRxDone_Timer();
+    void comVyper_OnComm();
+
+    // Controls
+    CommandButton* cmdDownload;
+    CommandButton* cmdGetVyperSettings;
+    CommandButton* cmdStop;
+    CommandButton* cmdClose;
+    CommandButton* cmdShowDive;
+    ComboBox* cmbCommPort;
+    ListBox* lstInterfaceType;
+    TextBox* txtComDelay;
+    ComboBox* cmbNDives;
+    TextBox* txtErrMax;
+    CheckBox* chkAbortWhenOldDive;
+    Frame* frmOverWrite;
+    OptionButton* optNever;
+    OptionButton* optAsk;
+    OptionButton* optAlways;
+    ListBox* lstFiles;
+    ListBox* lstVyperComm;
+    Label* lblCnt;
+    Label* lblDiveCnt;
+    Label* lblErr;
+    Label* lblErr2;
+    Label* Label1;
+    Label* Label2;
+    Label* Label3;
+    Label* Label4;
+    Label* Label5;
+    Label* Label6;
+    Label* Label7;
+    Label* Label8;
+    Timer* timDownLoadCtrl;
+    Timer* timChkRxDone;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void LayOutControls();
+    void ConnectEvents();
+    void StartUpFromStoredSettings();
+
+    std::unique_ptr<VyperComm> module_;
+    bool unloaded_ = false;
+};
+
+}  // namespace vyper

@@ -1,0 +1,89 @@
+#include "support/Fakes.h"
+
+#include <QCoreApplication>
+
+namespace vyper::testing {
+
+int FakeSerialControl::InBufferCount() { return open_ ? static_cast<int>(queue_.size()) : 0; }
+
+QByteArray FakeSerialControl::Input() {
+    if (!open_) throw SerialFailure(SerialFailureKind::NotOpen, QString(), QStringLiteral("nicht geöffnet"));
+    QByteArray out;
+    const int take = InputLen() <= 0 ? static_cast<int>(queue_.size()) : InputLen();
+    while (!queue_.empty() && out.size() < take) {
+        out.append(static_cast<char>(queue_.front()));
+        queue_.pop_front();
+    }
+    return out;
+}
+
+void FakeSerialControl::Output(const QByteArray& bytes) {
+    if (!open_) throw SerialFailure(SerialFailureKind::NotOpen, QString(), QStringLiteral("nicht geöffnet"));
+    sent.append(bytes);
+    writes.push_back(bytes);
+    if (onOutput) onOutput(bytes);
+}
+
+void FakeSerialControl::Receive(const QByteArray& bytes) {
+    for (char c : bytes) queue_.push_back(static_cast<unsigned char>(c));
+}
+
+void FakeSerialControl::OpenDevice() {
+    if (failNextOpen) {
+        std::unique_ptr<SerialFailure> failure = std::move(failNextOpen);
+        throw SerialFailure(*failure);
+    }
+    open_ = true;
+    ++opens;
+    queue_.clear();
+}
+
+void FakeSerialControl::CloseDevice() {
+    open_ = false;
+    ++closes;
+    queue_.clear();
+}
+
+void FakeSerialControl::ApplyModemLines() { rtsHistory.push_back(RTSEnable()); }
+
+int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QString& title) {
+    shown.push_back({text, styleValue, title});
+    if (!answers.empty()) {
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return (styleValue & 0x0F) == style::YesNo ? answer::No : answer::Ok;
+}
+
+void FakeWaits::Sleep(int ms) {
+    sleeps.push_back(ms);
+    if (onSleep) onSleep(ms);
+}
+
+void FakeWaits::DoEvents() {
+    ++doEventsCalls;
+    if (onDoEvents) {
+        onDoEvents();
+        return;
+    }
+    QCoreApplication::processEvents();
+}
+
+TestPlatform::TestPlatform() = default;
+
+Platform TestPlatform::Services() {
+    AppInfo app;
+    app.programFolder = programFolder.path();
+    app.versionMinor = versionMinor;
+    app.versionRevision = versionRevision;
+    return Platform{serial, settings, boxes, waits, app};
+}
+
+QByteArray Bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values) out.append(static_cast<char>(v));
+    return out;
+}
+
+}  // namespace vyper::testing

@@ -1,0 +1,89 @@
+#pragma once
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/SettingsStore.h"
+
+namespace vyper::testing {
+
+// A serial control without a device: tests feed the receive queue and read what was sent.
+class FakeSerialControl : public SerialControl {
+public:
+    bool PortOpen() const override { return open_; }
+    int InBufferCount() override;
+    QByteArray Input() override;
+    void Output(const QByteArray& bytes) override;
+
+    // Puts bytes into the receive queue (as if they had arrived).
+    void Receive(const QByteArray& bytes);
+    // Everything written by Output, in order.
+    QByteArray sent;
+    // Each Output call separately.
+    std::vector<QByteArray> writes;
+    // When set, the next open fails with this failure.
+    std::unique_ptr<SerialFailure> failNextOpen;
+    // Called after each Output with the bytes written (to script a peer's answer).
+    std::function<void(const QByteArray&)> onOutput;
+    // Modes of RTS after every change while open, in order.
+    std::vector<bool> rtsHistory;
+    int opens = 0;
+    int closes = 0;
+
+protected:
+    void OpenDevice() override;
+    void CloseDevice() override;
+    void ApplyModemLines() override;
+
+private:
+    bool open_ = false;
+    std::deque<unsigned char> queue_;
+};
+
+// A message box that records what it was asked and gives scripted answers.
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    struct Shown {
+        QString text;
+        int style;
+        QString title;
+    };
+    int Show(const QString& text, int styleValue, const QString& title) override;
+    std::vector<Shown> shown;
+    // Answers given in order; when empty, Yes/No boxes are answered No and others Ok.
+    std::deque<int> answers;
+};
+
+// Records sleeps instead of sleeping; DoEvents runs a hook (or Qt's event loop).
+class FakeWaits : public Waits {
+public:
+    void Sleep(int ms) override;
+    void DoEvents() override;
+    std::vector<int> sleeps;
+    std::function<void(int)> onSleep;
+    std::function<void()> onDoEvents;
+    int doEventsCalls = 0;
+};
+
+// A complete set of platform fakes with a temporary program folder.
+struct TestPlatform {
+    TestPlatform();
+    Platform Services();
+    FakeSerialControl serial;
+    MemorySettingsStore settings;
+    RecordingMessageBoxes boxes;
+    FakeWaits waits;
+    QTemporaryDir programFolder;
+    int versionMinor = 0;
+    int versionRevision = 7;
+};
+
+// Bytes from a list of values, for readable expectations.
+QByteArray Bytes(std::initializer_list<int> values);
+
+}  // namespace vyper::testing

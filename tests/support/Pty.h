@@ -1,0 +1,30 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace vyper::testing {
+
+// A pseudo-terminal pair: the test plays the device on the master side and the program
+// opens the slave path as its serial port.
+class Pty {
+public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    const QString& SlavePath() const { return slavePath_; }
+    // Writes bytes as the device would send them.
+    void Write(const QByteArray& bytes);
+    // Reads what the program sent, waiting up to `timeoutMs` for `count` bytes.
+    QByteArray Read(int count, int timeoutMs = 2000);
+    // Closes the master side: the device vanishes.
+    void CloseMaster();
+
+private:
+    int master_ = -1;
+    int slaveKeeper_ = -1;
+    QString slavePath_;
+};
+
+}  // namespace vyper::testing
