@@ -1,0 +1,374 @@
+// The emulated device's answers: dive order, end of memory, echo and injected faults.
+
+#include "core/Device.h"
+
+#include <gtest/gtest.h>
+
+namespace vyemu {
+namespace {
+
+const Bytes kFirst{0x08, 0xA5, 0xAD};
+const Bytes kNext{0x09, 0xA5, 0xAC};
+
+std::vector<Bytes> testDives()
+{
+    // Three dives of 70, 33 and 20 bytes: 3, 2 and 1 packets.
+    std::vector<Bytes> dives;
+    for (std::size_t size : {70u, 33u, 20u}) {
+        Bytes d(size);
+        for (std::size_t i = 0; i < size; ++i)
+            d[i] = static_cast<std::uint8_t>(size + i);
+        dives.push_back(d);
+    }
+    return dives;
+}
+
+MemoryImage testMemory()
+{
+    MemoryImage m{};
+    for (std::size_t i = 0; i < m.size(); ++i)
+        m[i] = static_cast<std::uint8_t>(i ^ 0x5A);
+    return m;
+}
+
+// Sends a command byte by byte and gathers everything the session wants to send back.
+struct Exchange {
+    Bytes echo;
+    std::optional<Transmission> answer;
+    Bytes noise;
+    std::vector<std::string> log;
+};
+
+Exchange send(Session& s, const Bytes& command)
+{
+    Exchange x;
+    for (std::uint8_t b : command) {
+        Reaction r = s.receive(b);
+        x.echo.insert(x.echo.end(), r.echo.begin(), r.echo.end());
+        x.log.insert(x.log.end(), r.log.begin(), r.log.end());
+        x.noise.insert(x.noise.end(), r.noise.begin(), r.noise.end());
+        if (r.answer)
+            x.answer = r.answer;
+    }
+    return x;
+}
+
+Bytes payloadOf(const Transmission& t)
+{
+    Bytes all;
+    for (const Bytes& p : t.packets)
+        all.insert(all.end(), p.begin() + 2, p.end() - 1);
+    return all;
+}
+
+Session makeSession(SessionConfig config = {}) { return Session(testMemory(), testDives(), config); }
+
+TEST(Device, DivesNewestFirstThenSilence)
+{
+    Session s = makeSession();
+    const auto dives = testDives();
+    const struct {
+        const Bytes* command;
+        int dive;  // index, -1 = no answer
+    } steps[] = {{&kFirst, 0}, {&kNext, 1}, {&kNext, 2}, {&kNext, -1}, {&kNext, -1},
+                 {&kFirst, 0}, {&kNext, 1}};
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const Exchange x = send(s, *steps[i].command);
+        if (steps[i].dive < 0) {
+            EXPECT_FALSE(x.answer) << "step " << i;
+            continue;
+        }
+        ASSERT_TRUE(x.answer) << "step " << i;
+        EXPECT_EQ(payloadOf(*x.answer), dives[static_cast<std::size_t>(steps[i].dive)]) << "step " << i;
+        for (const Bytes& p : x.answer->packets) {
+            EXPECT_EQ(p[0], (*steps[i].command)[0]);  // code byte repeats the command
+            EXPECT_EQ(p.back(), xorOf(p, 0, p.size() - 1));
+        }
+    }
+}
+
+TEST(Device, EndOfMemoryModes)
+{
+    const struct {
+        EndOfMemory mode;
+        int shortBytes;
+        std::optional<Bytes> expected;
+    } cases[] = {
+        {EndOfMemory::Silent, 2, std::nullopt},
+        {EndOfMemory::EmptyPacket, 2, Bytes{0x09, 0x00, 0x09}},
+        {EndOfMemory::ShortPacket, 2, Bytes{0x09, 0x02, 0x00, 0x00, 0x0B}},
+        {EndOfMemory::ShortPacket, 15, [] {
+             Bytes b{0x09, 0x0F};
+             b.insert(b.end(), 15, 0x00);
+             b.push_back(0x09 ^ 0x0F);
+             return b;
+         }()},
+    };
+    for (const auto& c : cases) {
+        SessionConfig cfg;
+        cfg.device.endOfMemory = c.mode;
+        cfg.device.shortPacketBytes = c.shortBytes;
+        Session s = makeSession(cfg);
+        send(s, kFirst);
+        send(s, kNext);
+        send(s, kNext);
+        for (int repeat = 0; repeat < 2; ++repeat) {
+            const Exchange x = send(s, kNext);
+            ASSERT_EQ(x.answer.has_value(), c.expected.has_value()) << endOfMemoryName(c.mode);
+            if (c.expected)
+                EXPECT_EQ(x.answer->flat(), *c.expected) << endOfMemoryName(c.mode);
+        }
+    }
+}
+
+TEST(Device, EmptyMemoryAnswersTheFirstRequestAsEndOfMemory)
+{
+    SessionConfig cfg;
+    cfg.device.endOfMemory = EndOfMemory::EmptyPacket;
+    Session s(testMemory(), {}, cfg);
+    const Exchange x = send(s, kFirst);
+    ASSERT_TRUE(x.answer);
+    EXPECT_EQ(x.answer->flat(), (Bytes{0x08, 0x00, 0x08}));
+}
+
+TEST(Device, MemoryReadsAnswerFromTheImage)
+{
+    Session s = makeSession();
+    const Exchange x = send(s, {0x05, 0x00, 0x20, 0x20, 0x05});
+    ASSERT_TRUE(x.answer);
+    EXPECT_EQ(x.answer->flat(), memoryAnswer(testMemory(), 32, 32));
+}
+
+TEST(Device, CommandsWithWrongChecksumAreIgnoredAndLogged)
+{
+    Session s = makeSession();
+    send(s, kFirst);
+    for (const Bytes& bad : {Bytes{0x09, 0xA5, 0xAD}, Bytes{0x05, 0x00, 0x20, 0x20, 0x25}}) {
+        const Exchange x = send(s, bad);
+        EXPECT_FALSE(x.answer);
+        ASSERT_FALSE(x.log.empty());
+        EXPECT_NE(x.log.front().find("wrong command checksum"), std::string::npos) << x.log.front();
+    }
+    // The ignored "next" did not move the pointer.
+    const Exchange x = send(s, kNext);
+    ASSERT_TRUE(x.answer);
+    EXPECT_EQ(payloadOf(*x.answer), testDives()[1]);
+}
+
+TEST(Device, EchoReturnsEveryReceivedByteBeforeTheAnswer)
+{
+    SessionConfig cfg;
+    cfg.echo = true;
+    Session s = makeSession(cfg);
+    const Bytes garbageAndCommand{0x33, 0x08, 0xA5, 0xAD};
+    const Exchange x = send(s, garbageAndCommand);
+    EXPECT_EQ(x.echo, garbageAndCommand);
+    ASSERT_TRUE(x.answer);
+    // The answer is produced by the last byte, whose echo came in the same reaction:
+    Reaction r = s.receive(0x09);
+    EXPECT_EQ(r.echo, Bytes{0x09});
+    EXPECT_FALSE(r.answer);
+    EXPECT_EQ(send(s, {0xA5}).echo, Bytes{0xA5});
+    EXPECT_TRUE(send(s, {0xAC}).answer);
+
+    Session quiet = makeSession();
+    EXPECT_TRUE(send(quiet, garbageAndCommand).echo.empty());
+}
+
+Fault fault(FaultKind kind, int dive, int value)
+{
+    return Fault{kind, Target{Target::Kind::Dive, dive}, value};
+}
+
+// Each fault's effect on the answer for dive 1 (70 bytes: packets of 32, 32 and 6).
+TEST(Device, FaultsChangeTheAnswerAsDescribed)
+{
+    const Bytes dive = testDives()[0];
+    const Bytes clean = [&] {
+        Session s = makeSession();
+        return send(s, kFirst).answer->flat();
+    }();
+    ASSERT_EQ(clean.size(), 79u);
+
+    const struct {
+        const char* name;
+        Fault fault;
+        void (*check)(const Bytes& clean, const Transmission& t);
+    } cases[] = {
+        {"bad checksum in packet 2", fault(FaultKind::BadChecksum, 1, 2),
+         [](const Bytes& c, const Transmission& t) {
+             ASSERT_EQ(t.packets.size(), 3u);
+             const Bytes& p = t.packets[1];
+             EXPECT_NE(p.back(), xorOf(p, 0, p.size() - 1));
+             EXPECT_EQ(t.packets[0].back(), xorOf(t.packets[0], 0, 34));
+             Bytes f = t.flat();
+             EXPECT_EQ(f[69], c[69] ^ 0xFF);
+             f[69] = c[69];
+             EXPECT_EQ(f, c);
+         }},
+        {"byte 40 dropped", fault(FaultKind::DropByte, 1, 40),
+         [](const Bytes& c, const Transmission& t) {
+             Bytes expected = c;
+             expected.erase(expected.begin() + 40);
+             EXPECT_EQ(t.flat(), expected);
+         }},
+        {"cut after 50 bytes", fault(FaultKind::Cut, 1, 50),
+         [](const Bytes& c, const Transmission& t) {
+             EXPECT_EQ(t.flat(), Bytes(c.begin(), c.begin() + 50));
+             ASSERT_EQ(t.packets.size(), 2u);
+             EXPECT_EQ(t.packets[1].size(), 15u);
+         }},
+        {"vanish after 40 bytes", fault(FaultKind::Vanish, 1, 40),
+         [](const Bytes& c, const Transmission& t) {
+             EXPECT_EQ(t.flat(), c);  // the server stops sending at the mark
+             ASSERT_TRUE(t.vanishAfter);
+             EXPECT_EQ(*t.vanishAfter, 40u);
+         }},
+        {"overlong", fault(FaultKind::Overlong, 1, 8320),
+         [](const Bytes& c, const Transmission& t) {
+             Bytes payload;
+             for (const Bytes& p : t.packets) {
+                 ASSERT_EQ(p.back(), xorOf(p, 0, p.size() - 1));
+                 payload.insert(payload.end(), p.begin() + 2, p.end() - 1);
+             }
+             ASSERT_EQ(payload.size(), 8320u);
+             EXPECT_GT(payload.size(), 8193u);
+             EXPECT_EQ(t.packets.size(), 260u);
+             // The dive itself comes last, intact; filler in front of it.
+             const Bytes tail(payload.end() - 70, payload.end());
+             EXPECT_EQ(tail, testDives()[0]);
+             EXPECT_EQ(payload.front(), 0);
+             (void)c;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SessionConfig cfg;
+        cfg.device.faults = {c.fault};
+        Session s = makeSession(cfg);
+        const Exchange x = send(s, kFirst);
+        ASSERT_TRUE(x.answer);
+        c.check(clean, *x.answer);
+        EXPECT_FALSE(x.answer->notes.empty());
+        // The fault hits the first matching answer only.
+        const Exchange again = send(s, kFirst);
+        ASSERT_TRUE(again.answer);
+        EXPECT_EQ(again.answer->flat(), clean);
+        EXPECT_FALSE(again.answer->vanishAfter);
+    }
+}
+
+TEST(Device, FaultsHitOnlyTheirTargetAndRepeatWhenAskedTo)
+{
+    SessionConfig cfg;
+    cfg.device.faults = {fault(FaultKind::Cut, 2, 10)};
+    Session s = makeSession(cfg);
+    EXPECT_EQ(payloadOf(*send(s, kFirst).answer), testDives()[0]);
+    EXPECT_EQ(send(s, kNext).answer->byteCount(), 10u);
+
+    cfg.device.faultsRepeat = true;
+    Session r = makeSession(cfg);
+    for (int i = 0; i < 3; ++i) {
+        send(r, kFirst);
+        EXPECT_EQ(send(r, kNext).answer->byteCount(), 10u) << i;
+    }
+}
+
+TEST(Device, SilenceLeavesTheDivePointerWhereItWas)
+{
+    SessionConfig cfg;
+    cfg.device.faults = {fault(FaultKind::Silence, 2, 2)};
+    Session s = makeSession(cfg);
+    send(s, kFirst);
+    EXPECT_FALSE(send(s, kNext).answer);
+    EXPECT_FALSE(send(s, kNext).answer);
+    const Exchange x = send(s, kNext);
+    ASSERT_TRUE(x.answer);
+    EXPECT_EQ(payloadOf(*x.answer), testDives()[1]);
+}
+
+TEST(Device, AWrongChecksumDoesNotHoldBackTheDivePointer)
+{
+    // The device sent dive 2 (spoilt on the line); asking again gives dive 3.
+    SessionConfig cfg;
+    cfg.device.faults = {fault(FaultKind::BadChecksum, 2, 1)};
+    Session s = makeSession(cfg);
+    send(s, kFirst);
+    send(s, kNext);
+    EXPECT_EQ(payloadOf(*send(s, kNext).answer), testDives()[2]);
+}
+
+TEST(Device, MemoryReadFaults)
+{
+    SessionConfig cfg;
+    cfg.device.faults = {Fault{FaultKind::BadChecksum, Target{Target::Kind::Memory, 64}, 1},
+                         Fault{FaultKind::Silence, Target{Target::Kind::Memory, 96}, 1}};
+    Session s = makeSession(cfg);
+    const Bytes read32{0x05, 0x00, 0x20, 0x20, 0x05}, read64{0x05, 0x00, 0x40, 0x20, 0x65},
+        read96{0x05, 0x00, 0x60, 0x20, 0x45};
+    EXPECT_EQ(send(s, read32).answer->flat(), memoryAnswer(testMemory(), 32, 32));
+    const Bytes spoilt = send(s, read64).answer->flat();
+    ASSERT_EQ(spoilt.size(), 37u);
+    EXPECT_NE(spoilt[36], xorOf(spoilt, 0, 36));
+    EXPECT_FALSE(send(s, read96).answer);
+    EXPECT_TRUE(send(s, read96).answer);
+}
+
+TEST(Device, NoiseFollowsEveryExchangeAndIsRepeatable)
+{
+    SessionConfig cfg;
+    cfg.noiseBytes = 5;
+    cfg.noiseSeed = 42;
+    Session a = makeSession(cfg);
+    Session b = makeSession(cfg);
+    const Exchange xa = send(a, kFirst);
+    EXPECT_EQ(xa.noise.size(), 5u);
+    EXPECT_EQ(send(b, kFirst).noise, xa.noise);
+    EXPECT_NE(send(a, kNext).noise, xa.noise);
+    // Noise also follows an exchange that got no answer.
+    send(a, kNext);
+    EXPECT_EQ(send(a, kNext).noise.size(), 5u);
+}
+
+TEST(FaultOptions, ParseTargetsAndValues)
+{
+    const struct {
+        FaultKind kind;
+        const char* text;
+        bool ok;
+        Target::Kind targetKind;
+        int target;
+        int value;
+    } cases[] = {
+        {FaultKind::BadChecksum, "3", true, Target::Kind::Dive, 3, 1},
+        {FaultKind::BadChecksum, "3:2", true, Target::Kind::Dive, 3, 2},
+        {FaultKind::BadChecksum, "m32", true, Target::Kind::Memory, 32, 1},
+        {FaultKind::DropByte, "1", true, Target::Kind::Dive, 1, 10},
+        {FaultKind::Cut, "2:100", true, Target::Kind::Dive, 2, 100},
+        {FaultKind::Silence, "4:3", true, Target::Kind::Dive, 4, 3},
+        {FaultKind::Vanish, "m0:7", true, Target::Kind::Memory, 0, 7},
+        {FaultKind::Overlong, "1", true, Target::Kind::Dive, 1, 8320},
+        {FaultKind::Cut, "2", false, {}, 0, 0},
+        {FaultKind::BadChecksum, "0", false, {}, 0, 0},
+        {FaultKind::BadChecksum, "3:0", false, {}, 0, 0},
+        {FaultKind::BadChecksum, "x", false, {}, 0, 0},
+        {FaultKind::BadChecksum, "3:", false, {}, 0, 0},
+        {FaultKind::BadChecksum, "m256", false, {}, 0, 0},
+        {FaultKind::Overlong, "1:8193", false, {}, 0, 0},
+        {FaultKind::Overlong, "m32", false, {}, 0, 0},
+        {FaultKind::DropByte, "1:-4", false, {}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        Fault f;
+        const auto error = parseFault(c.kind, c.text, f);
+        EXPECT_EQ(!error, c.ok) << c.text << ": " << error.value_or("");
+        if (c.ok && !error) {
+            EXPECT_EQ(f.target.kind, c.targetKind) << c.text;
+            EXPECT_EQ(f.target.value, c.target) << c.text;
+            EXPECT_EQ(f.value, c.value) << c.text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vyemu
