@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFont>
+#include <algorithm>
 
 #include "link/NumberText.h"
 #include "link/UserChoices.h"
@@ -53,6 +54,11 @@ frmVyper::~frmVyper() {
 
 void frmVyper::CreateControls() {
     setWindowTitle(kDesignedTitle);
+    // The layout is measured for a small 8-point sans-serif font.
+    QFont small(QStringLiteral("Sans Serif"));
+    small.setStyleHint(QFont::SansSerif);
+    small.setPointSizeF(7.5);
+    setFont(small);
     auto label = [this](const QString& caption) {
         auto* l = new Label(caption, this);
         l->setTextFormat(Qt::PlainText);
@@ -69,6 +75,7 @@ void frmVyper::CreateControls() {
     cmbCommPort->SetText(QStringLiteral("2"));
     Label6 = label(QStringLiteral("COM:"));
     lstInterfaceType = new ListBox(this);
+    lstInterfaceType->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Label1 = label(QStringLiteral("Interface-Typ"));
     txtComDelay = new TextBox(QStringLiteral("350"), this);
     Label7 = label(QStringLiteral("Verzögerung [ms]"));
@@ -139,6 +146,8 @@ void frmVyper::LayOutControls() {
         {cmdClose, 6540, 5280, 675, 375},
     };
     for (const Placement& p : placements) PlaceInTwips(p.widget, p.left, p.top, p.width, p.height, dpi);
+    // Nothing lies right of the heading: let its bold caption take the width it needs.
+    Label8->resize(std::max(Label8->width(), Label8->sizeHint().width()), Label8->height());
 }
 
 void frmVyper::ConnectEvents() {
