@@ -59,6 +59,9 @@ struct VyperComm {
     std::array<int32_t, kBufferSize> ProfileBuffer{};
     int32_t ProfileCount = 0;
     int32_t RxTotal = 0;
+    // Set when the good packets of one answer carried more payload than ProfileBuffer holds;
+    // such an answer is incomplete and must not be decoded as a dive. Cleared with the state.
+    bool ProfileOverlong = false;
 
     // Transfer control
     int16_t DownloadState = 0;    // 0 idle, 1 settings read, 2 dive download
