@@ -10,6 +10,7 @@
 #include "platform/Failure.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/main/Settings.h"
+#include "ui/viewer/frmShowDive.h"
 
 namespace vyper {
 
@@ -156,6 +157,11 @@ void frmVyper::ConnectEvents() {
     connect(cmdStop, &QPushButton::clicked, this, [this] { cmdStop_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     connect(cmdShowDive, &QPushButton::clicked, this, [this] { cmdShowDive_Click(); });
+    // A double-click on a file opens it as the button does (the list's tooltip says so).
+    connect(lstFiles, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        lstFiles->SetListIndex(lstFiles->row(item));
+        cmdShowDive_Click();
+    });
     timDownLoadCtrl->OnTimer = [this] { timDownLoadCtrl_Timer(); };
     timChkRxDone->OnTimer = [this] { timChkRxDone_Timer(); };
     module_->comVyper().OnComm = [this] { comVyper_OnComm(); };
@@ -239,7 +245,7 @@ void frmVyper::cmdClose_Click() {
 void frmVyper::cmdDownload_Click() {}
 void frmVyper::cmdGetVyperSettings_Click() {}
 void frmVyper::cmdStop_Click() {}
-void frmVyper::cmdShowDive_Click() {}
+void frmVyper::cmdShowDive_Click() { ShowDiveModal(*module_, this); }
 void frmVyper::timDownLoadCtrl_Timer() {}
 void frmVyper::timChkRxDone_Timer() {}
 void frmVyper::comVyper_OnComm() {}

@@ -1,0 +1,34 @@
+#pragma once
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+
+#include "ui/viewer/ProfilePlot.h"
+
+namespace vyper {
+
+// Paints `plot` with `painter`, whose device shows a box of `widthTwips` × `heightTwips`
+// twips over `pixelWidth` × `pixelHeight` pixels. Line widths are in pixels whatever the
+// scale; texts are written in the painter's font with their top-left at their position.
+void PaintPlot(QPainter& painter, const Plot& plot, int widthTwips, int heightTwips, int pixelWidth,
+               int pixelHeight, const QColor& drawingColour);
+
+// A picture box: holds what was drawn into it as an image, so that the drawing stays when
+// the window is covered and uncovered.
+class PictureBox : public QWidget {
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+    // Clears the picture to the background colour and draws `plot` for a box of
+    // `widthTwips` × `heightTwips` twips.
+    void Draw(const Plot& plot, int widthTwips, int heightTwips);
+    const QImage& Picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+};
+
+}  // namespace vyper

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "platform/Failure.h"
+#include "ui/viewer/NumericValue.h"
+#include "ui/viewer/ProfileReader.h"
+
+using namespace vyper;
+
+namespace {
+
+// A profile file as the program writes it: header, sample lines "time TAB TAB -depth",
+// end line and summary, every line ended by CR LF, "ä" and "°" as single bytes.
+QByteArray ProfileFile(const std::vector<std::pair<int, int>>& samples) {
+    QByteArray bytes("Time [s]\tDepth [m]\r\n");
+    for (const auto& [time, depth] : samples) {
+        bytes += QByteArray::number(time) + "\t\t" + QByteArray::number(-depth) + "\r\n";
+    }
+    bytes += "=> SLOW\r\n";
+    bytes += "# END OF PROFILE #\r\n";
+    bytes += "Datum: 14.08.2003\r\n";
+    bytes += "Uhrzeit: 10 Uhr 05\r\n";
+    bytes += "Dauer: 45 min.\r\n";
+    bytes += "Maximale Tiefe: 23 m\r\n";
+    bytes += "Lufttemperatur vor TG: 24 \xB0" "C\r\n";
+    bytes += "Temperatur auf maximaler Tiefe: 12 \xB0" "C\r\n";
+    bytes += "Oberfl\xE4" "chenpause vor dem TG: 01 h 30 min\r\n";
+    bytes += "Aufzeichnungsintervall: 20 s\r\n";
+    return bytes;
+}
+
+std::vector<std::pair<int, int>> EvenSamples(int count) {
+    std::vector<std::pair<int, int>> samples;
+    for (int i = 1; i <= count; ++i) samples.push_back({i * 10, i % 30});
+    return samples;
+}
+
+int FailureNumber(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const RuntimeFailure& failure) {
+        return failure.Number();
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(NumericValue, ReadsSignDigitsPointAndExponentIgnoringBlanksTabsAndLineFeeds) {
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"12", 12},           {"-12", -12},         {"+7", 7},           {"\t\t-3", -3},
+        {"30\t", 30},         {"1 2", 12},          {" - 12", -12},      {"1\n5", 15},
+        {"3.5", 3.5},         {".5", 0.5},          {"-.25", -0.25},     {"5.", 5},
+        {"2.5e2x", 250},      {"1E3", 1000},        {"1e+2", 100},       {"15e-1", 1.5},
+        {"12e", 12},          {"12e-", 12},         {"7abc", 7},         {"1.2.3", 1.2},
+        {"", 0},              {"   ", 0},           {"Time [s]\t", 0},   {"=> SLOW", 0},
+        {"# END OF PROFILE #", 0}, {"-", 0},        {".", 0},            {"+-3", 0},
+        {"1\r2", 1},          {"e5", 0},            {"1e-999", 0},       {"0e999", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_DOUBLE_EQ(NumericValue(QString::fromUtf8(c.text)), c.value) << c.text;
+    }
+}
+
+TEST(NumericValue, NumbersTooLargeForADoubleKeepTheirSign) {
+    EXPECT_TRUE(std::isinf(NumericValue(QStringLiteral("1e999"))));
+    EXPECT_GT(NumericValue(QStringLiteral("1e999")), 0);
+    EXPECT_LT(NumericValue(QStringLiteral("-1e999")), 0);
+    const QString manyDigits(400, QLatin1Char('9'));
+    EXPECT_GT(NumericValue(manyDigits), 1e300);
+    EXPECT_LT(NumericValue(QLatin1Char('-') + manyDigits), -1e300);
+}
+
+TEST(ProfileLines, EndAtCrLfLoneLfOrLoneCrWithoutAnEmptyLastLine) {
+    const struct {
+        QByteArray bytes;
+        QStringList lines;
+    } cases[] = {
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\rb", {"a", "b"}},
+        {"a\r\n\r\nb", {"a", "", "b"}},
+        {"a\n\rb", {"a", "", "b"}},
+        {"", {}},
+        {"\r\n", {""}},
+        {"Oberfl\xE4" "che 5 \xB0" "C", {QStringLiteral("Oberfläche 5 °C")}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SplitProfileLines(c.bytes), c.lines) << c.bytes.toHex().constData();
+}
+
+TEST(ProfileLines, SeparatorIsTheFirstTabElseTheFirstBlank) {
+    const struct {
+        const char* line;
+        qsizetype position;
+    } cases[] = {
+        {"30\t\t-3", 2}, {"30 -3\t4", 5}, {"30 -3", 2}, {"30-3", -1}, {"", -1}, {"=> ", 2},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProfileSeparator(QString::fromUtf8(c.line)), c.position) << c.line;
+}
+
+TEST(ProfileReading, TakesExactlyTheSampleLinesOfAStoredFile) {
+    const DiveProfile p = ReadProfileText(ProfileFile({{20, 3}, {40, 12}, {60, 23}, {80, 5}}));
+    EXPECT_EQ(p.sampleCount, 5);
+    EXPECT_EQ(p.maxDepth, 23);
+    EXPECT_EQ(p.lastTime, 80);
+    const std::vector<int> depths(p.depth.begin(), p.depth.begin() + 6);
+    const std::vector<int> times(p.time.begin(), p.time.begin() + 6);
+    EXPECT_EQ(depths, (std::vector<int>{0, 3, 12, 23, 5, 0}));
+    EXPECT_EQ(times, (std::vector<int>{0, 20, 40, 60, 80, 0}));
+}
+
+TEST(ProfileReading, SingleLinesAreTakenSkippedOrRounded) {
+    const struct {
+        const char* line;
+        bool taken;
+        int time;
+        int depth;
+    } cases[] = {
+        {"20\t\t-12", true, 20, 12},
+        {"20\t\t12", true, 20, 12},       // without the sign the depth is the same
+        {"0\t\t-5", false, 0, 0},         // time 0 is skipped
+        {"-20\t\t-5", false, 0, 0},       // negative time is skipped
+        {"0.5\t\t-5", false, 0, 0},       // rounds to 0 (half to even)
+        {"0.6\t\t-5", true, 1, 5},        // rounds to 1
+        {"2.5\t\t-3.5", true, 2, 4},      // halves go to the even neighbour
+        {"3.5\t\t-2.5", true, 4, 2},
+        {"20 -7", true, 20, 7},           // a blank separates when there is no TAB
+        {"20-7", false, 0, 0},            // no separator at all
+        {"1 5\t-7", true, 15, 7},         // blanks inside the time are ignored
+        {"=> ", false, 0, 0},
+        {"Time [s]\tDepth [m]", false, 0, 0},
+        {"40\t\t", true, 40, 0},          // a missing depth reads as 0
+    };
+    for (const auto& c : cases) {
+        DiveProfile p;
+        ReadProfileLine(p, QString::fromUtf8(c.line));
+        EXPECT_EQ(p.sampleCount, c.taken ? 2 : 1) << c.line;
+        EXPECT_EQ(p.time[1], c.time) << c.line;
+        EXPECT_EQ(p.depth[1], c.depth) << c.line;
+        EXPECT_EQ(p.lastTime, c.time) << c.line;
+        EXPECT_EQ(p.maxDepth, c.depth) << c.line;
+    }
+}
+
+TEST(ProfileReading, NumbersOutsideSixteenBitsFailWithOverflow) {
+    const char* lines[] = {"32768\t\t-3", "20\t\t-32768", "20\t\t32767.5", "1e9\t\t-3", "20\t\t-1e999"};
+    for (const char* line : lines) {
+        DiveProfile p;
+        EXPECT_EQ(FailureNumber([&] { ReadProfileLine(p, QString::fromUtf8(line)); }), failure::Overflow) << line;
+    }
+    DiveProfile p;
+    ReadProfileLine(p, QStringLiteral("32767\t\t-32767"));
+    EXPECT_EQ(p.lastTime, 32767);
+    EXPECT_EQ(p.maxDepth, 32767);
+}
+
+TEST(ProfileReading, TheTableBoundIsTestedOnEveryLine) {
+    // 1999 samples leave room for the end line and the summary.
+    const DiveProfile p = ReadProfileText(ProfileFile(EvenSamples(1999)));
+    EXPECT_EQ(p.sampleCount, 2000);
+    EXPECT_EQ(p.lastTime, 1999 * 10);
+    EXPECT_EQ(p.depth[1999], 1999 % 30);
+
+    // 2000 samples fill the tables; the next line, though no sample, fails.
+    try {
+        ReadProfileText(ProfileFile(EvenSamples(2000)));
+        ADD_FAILURE() << "2000 samples and an end line were accepted";
+    } catch (const RuntimeFailure& failure) {
+        EXPECT_EQ(failure.Number(), 9);
+        EXPECT_TRUE(failure.Description().contains(QStringLiteral("2000")));
+    }
+
+    // 2000 samples and nothing after them fit; the last line end adds no line.
+    QByteArray exact;
+    for (int i = 1; i <= 2000; ++i) exact += QByteArray::number(i) + "\t\t-1\r\n";
+    EXPECT_EQ(ReadProfileText(exact).sampleCount, 2001);
+    EXPECT_EQ(FailureNumber([&] { ReadProfileText(exact + "\r\n"); }), 9);
+}
+
+TEST(ProfileReading, FilesWithUnixLineEndsReadTheSame) {
+    QByteArray unixEnds = ProfileFile({{20, 3}, {40, 9}});
+    unixEnds.replace("\r\n", "\n");
+    const DiveProfile p = ReadProfileText(unixEnds);
+    EXPECT_EQ(p.sampleCount, 3);
+    EXPECT_EQ(p.maxDepth, 9);
+    EXPECT_EQ(p.lastTime, 40);
+}
+
+TEST(ProfileFile, MissingOrUnreadableFilesFail) {
+    QTemporaryDir dir;
+    EXPECT_EQ(FailureNumber([&] { ReadProfileFile(dir.filePath(QStringLiteral("fehlt.txt"))); }),
+              failure::FileNotFound);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("ordner")));
+    EXPECT_EQ(FailureNumber([&] { ReadProfileFile(dir.filePath(QStringLiteral("ordner"))); }),
+              failure::PathFileAccess);
+
+    const QString path = dir.filePath(QStringLiteral("Tauchgang.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ProfileFile({{30, 4}}));
+    file.close();
+    EXPECT_EQ(ReadProfileFile(path).maxDepth, 4);
+}
+
+TEST(ProfileFile, PathLiesInTheProfileFolderOfTheProgramFolder) {
+    EXPECT_EQ(ProfilePath(QStringLiteral("/opt/vyper"), QStringLiteral("Tauchgang 1.txt")),
+              QDir::toNativeSeparators(QStringLiteral("/opt/vyper/Tauchprofile/Tauchgang 1.txt")));
+}
