@@ -8,6 +8,7 @@
 #include "link/NumberText.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
+#include "transfer/TransferStop.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/main/Settings.h"
 #include "ui/viewer/frmShowDive.h"
@@ -244,7 +245,7 @@ void frmVyper::cmdClose_Click() {
 // The transfers, the receive side and the viewer are wired here as they are built.
 void frmVyper::cmdDownload_Click() {}
 void frmVyper::cmdGetVyperSettings_Click() {}
-void frmVyper::cmdStop_Click() {}
+void frmVyper::cmdStop_Click() { vyper::cmdStop_Click(*module_); }
 void frmVyper::cmdShowDive_Click() { ShowDiveModal(*module_, this); }
 void frmVyper::timDownLoadCtrl_Timer() {}
 void frmVyper::timChkRxDone_Timer() {}

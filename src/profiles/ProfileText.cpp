@@ -1,0 +1,76 @@
+#include "profiles/ProfileText.h"
+
+#include "link/NumberText.h"
+#include "platform/Windows1252.h"
+
+namespace vyper {
+
+namespace {
+
+QByteArray Lines(const QStringList& lines) {
+    QByteArray out;
+    for (const QString& line : lines) {
+        out += ToWindows1252(line);
+        out += "\r\n";
+    }
+    return out;
+}
+
+QString Tabs(int count) { return QString(count, QLatin1Char('\t')); }
+
+QString Two(int value) { return ZeroPad(value, 2); }
+
+}  // namespace
+
+QByteArray ProfileHeadBytes(const DiveRecord& record) {
+    QStringList lines{QStringLiteral("Time [s]\tDepth [m]")};
+    for (const ProfileEntry& e : record.Entries) {
+        if (e.IsMarker()) {
+            lines << QStringLiteral("=> ") + e.MarkerText;
+        } else {
+            // Elapsed time is written without a sign; it never runs backwards.
+            lines << QString::number(qAbs(static_cast<qint64>(e.ElapsedSeconds))) + Tabs(2) + QString::number(e.Depth);
+        }
+    }
+    return Lines(lines);
+}
+
+QByteArray ProfileTailBytes(const DiveRecord& r) {
+    const bool ended = r.EndedByMarker;
+    QStringList lines{
+        QStringLiteral("# END OF PROFILE #"),
+        QStringLiteral("Datum: ") + r.DateText,
+        QStringLiteral("Uhrzeit: ") + Two(r.DiveHour) + (ended ? QStringLiteral(" Uhr ") : QStringLiteral(" ")) +
+            Two(r.DiveMinute),
+        QStringLiteral("Dauer: ") + QString::number(r.DurationMinutes) + QStringLiteral(" min."),
+        QStringLiteral("Maximale Tiefe: ") + QString::number(r.MaxDepth) + QStringLiteral(" m"),
+        QStringLiteral("Lufttemperatur vor TG: ") + QString::number(r.AirTemperature) + QStringLiteral(" °C"),
+        QStringLiteral("Temperatur auf maximaler Tiefe: ") + QString::number(r.MaxDepthTemperature) +
+            (ended ? QStringLiteral(" °C") : QStringLiteral(" ° C")),
+        QStringLiteral("Oberflächenpause vor dem TG: ") + Two(r.SurfaceHours) + QStringLiteral(" h ") +
+            Two(r.SurfaceMinutes) + QStringLiteral(" min"),
+        QStringLiteral("Aufzeichnungsintervall: ") + QString::number(r.SampleInterval) + QStringLiteral(" s"),
+    };
+    if (!ended && r.OxygenPercent > 0) {
+        lines << QStringLiteral("O2-Anteil: ") + QLatin1Char(' ') + QString::number(r.OxygenPercent) + QLatin1Char(' ');
+    }
+    return Lines(lines);
+}
+
+QStringList DiveSummaryLines(const DiveRecord& r) {
+    return {
+        QStringLiteral("Datum: ") + Tabs(4) + r.DateText,
+        QStringLiteral("Uhrzeit: ") + Tabs(4) + Two(r.DiveHour) + QLatin1Char(':') + Two(r.DiveMinute),
+        QStringLiteral("Maximale Tiefe: ") + Tabs(3) + QString::number(r.MaxDepth) + QStringLiteral(" m"),
+        QStringLiteral("Dauer: ") + Tabs(4) + QString::number(r.DurationMinutes) + QStringLiteral(" min."),
+        QStringLiteral("Oberflächenpause vor dem TG: ") + Tabs(1) + Two(r.SurfaceHours) + QStringLiteral(" h : ") +
+            Two(r.SurfaceMinutes) + QStringLiteral(" min"),
+        QStringLiteral("Lufttemperatur vor TG: ") + Tabs(2) + QString::number(r.AirTemperature) + QStringLiteral(" °C"),
+        QStringLiteral("Temperatur auf maximaler Tiefe: ") + Tabs(1) + QString::number(r.MaxDepthTemperature) +
+            QStringLiteral(" °C"),
+        QStringLiteral("O2-Anteil: ") + Tabs(3) + QString::number(r.OxygenPercent) + QStringLiteral("%"),
+        QStringLiteral("Aufzeichnungsintervall: ") + Tabs(1) + QString::number(r.SampleInterval) + QStringLiteral(" s"),
+    };
+}
+
+}  // namespace vyper

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include "platform/Failure.h"
+#include "profiles/ProfileDecoding.h"
+#include "support/DiveBytes.h"
+
+using namespace vyper;
+using vyper::testing::DiveAnswer;
+using vyper::testing::DiveHeaderBytes;
+
+namespace {
+
+ProfileEntry S(int32_t seconds, int16_t depth) { return ProfileEntry::Sample(seconds, depth); }
+ProfileEntry M(const char* text) { return ProfileEntry::Marker(QString::fromLatin1(text)); }
+
+std::vector<int> Repeated(int value, int count) { return std::vector<int>(count, value); }
+
+}  // namespace
+
+TEST(DiveRecord, DateTextPadsEachPartAndKeepsOddValues) {
+    const struct {
+        int y, mo, d;
+        const char* text;
+    } cases[] = {
+        {99, 5, 12, "99-05-12"}, {3, 7, 1, "03-07-01"}, {5, 13, 1, "05-13-01"}, {0, 0, 0, "00-00-00"}, {255, 100, 31, "255-100-31"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DateText(c.y, c.mo, c.d), QString::fromLatin1(c.text));
+}
+
+TEST(DiveRecord, CalendarYearOfTwoDigitYears) {
+    const struct {
+        int dive, calendar;
+    } cases[] = {{0, 2000}, {29, 2029}, {30, 1930}, {99, 1999}, {100, 2100}, {255, 2255}};
+    for (const auto& c : cases) EXPECT_EQ(CalendarYear(c.dive), c.calendar) << c.dive;
+}
+
+TEST(DiveDecoding, HeaderFieldsComeFromTheTopSlots) {
+    DiveHeaderBytes h;
+    h.year = 3;
+    h.month = 12;
+    h.day = 24;
+    h.hour = 9;
+    h.minute = 59;
+    h.interval = 60;
+    h.oxygen = 32;
+    h.air = 255;
+    h.surfaceHours = 1;
+    h.surfaceMinutes = 45;
+    const DiveRecord r = DecodeDiveHeader(DiveAnswer(h, {10, 20}));
+    EXPECT_EQ(r.DiveYear, 3);
+    EXPECT_EQ(r.DiveMonth, 12);
+    EXPECT_EQ(r.DiveDay, 24);
+    EXPECT_EQ(r.DiveHour, 9);
+    EXPECT_EQ(r.DiveMinute, 59);
+    EXPECT_EQ(r.DateText, QStringLiteral("03-12-24"));
+    EXPECT_EQ(r.SampleInterval, 60);
+    EXPECT_EQ(r.OxygenPercent, 32);
+    EXPECT_EQ(r.AirTemperature, 255);
+    EXPECT_EQ(r.SurfaceHours, 1);
+    EXPECT_EQ(r.SurfaceMinutes, 45);
+    EXPECT_TRUE(r.Entries.empty());
+    EXPECT_EQ(r.MaxDepth, 9999);
+}
+
+TEST(DiveDecoding, SampleIntervalHasAFloorOfTwenty) {
+    const struct {
+        int stored, used;
+    } cases[] = {{0, 20}, {19, 20}, {20, 20}, {60, 60}, {255, 255}};
+    for (const auto& c : cases) {
+        DiveHeaderBytes h;
+        h.interval = c.stored;
+        EXPECT_EQ(DecodeDiveHeader(DiveAnswer(h, {})).SampleInterval, c.used) << c.stored;
+    }
+}
+
+TEST(DiveDecoding, MaxDepthTemperatureIsTheByteBelowTheLowest128) {
+    const auto at = [](std::initializer_list<std::pair<int, int>> values) {
+        std::vector<int32_t> bytes(60, 7);
+        for (auto [slot, value] : values) bytes[slot] = value;
+        return MaxDepthTemperature(bytes);
+    };
+    EXPECT_EQ(at({{1, 128}, {0, 17}}), 17);                      // only the rule reaches slot 0
+    EXPECT_EQ(at({{40, 128}, {39, 22}, {5, 128}, {4, 11}}), 11);  // the lowest one counts
+    EXPECT_EQ(at({{0, 128}}), 0);                                 // slot 0 itself is never looked at
+    EXPECT_EQ(at({}), 0);                                         // no marker at all
+    EXPECT_EQ(at({{59, 128}, {58, 30}}), 30);                     // the top slot is looked at
+}
+
+TEST(DiveDecoding, WorkedExample) {
+    DiveHeaderBytes h;
+    h.interval = 30;
+    h.slot1 = 18;
+    const DiveRecord r = DecodeDive(DiveAnswer(h, {10, 10, 122, 246, 128}));
+    const std::vector<ProfileEntry> expected{S(30, -3), S(60, -6), M("SLOW"), S(90, -6), S(120, -3), M("SLOW")};
+    EXPECT_EQ(r.Entries, expected);
+    EXPECT_EQ(r.MaxDepth, 6);
+    EXPECT_TRUE(r.EndedByMarker);
+    EXPECT_EQ(r.MaxDepthTemperature, 18);
+    EXPECT_EQ(r.DurationMinutes, 2);
+}
+
+TEST(DiveDecoding, DepthIsRoundedAfterEveryByte) {
+    const struct {
+        int byte;
+        int count;
+        int16_t finalDepth;
+        int16_t maxDepth;
+    } cases[] = {
+        {1, 10, 0, 0},      // 0.3048 rounds back to 0 every time
+        {255, 10, 0, 0},    // the same upwards
+        {2, 10, -10, 10},   // 0.6096 rounds to a whole metre every time
+        {254, 10, 10, 1},   // rising from the surface: the lowest depth seen is the first, +1
+        {3, 4, -4, 4},      // 0.9144 -> -1, -2, -3, -4
+        {5, 3, -6, 6},      // 1.524 -> -2, -4, -6; unrounded the sum would be -4.572
+    };
+    for (const auto& c : cases) {
+        const ProfileWalk w = WalkProfile(DiveAnswer({}, Repeated(c.byte, c.count)), 20);
+        ASSERT_FALSE(w.Entries.empty());
+        EXPECT_EQ(w.Entries.back().Depth, c.finalDepth) << c.byte;
+        EXPECT_EQ(w.MaxDepth, c.maxDepth) << c.byte;
+        EXPECT_EQ(static_cast<int>(w.Entries.size()), c.count);
+    }
+    // Descent then ascent by 254: -1 per 2-foot byte down, +1 per 254 byte up.
+    const ProfileWalk w = WalkProfile(DiveAnswer({}, {2, 2, 2, 254, 120, 136}), 20);
+    std::vector<int16_t> depths;
+    for (const ProfileEntry& e : w.Entries) depths.push_back(e.Depth);
+    // 120 ft = 36.576 m: -2 - 36.576 = -38.576 -> -39; 136 is 120 ft up: -39 + 36.576 = -2.424 -> -2.
+    EXPECT_EQ(depths, (std::vector<int16_t>{-1, -2, -3, -2, -39, -2}));
+    EXPECT_EQ(w.MaxDepth, 39);
+}
+
+TEST(DiveDecoding, MarkersKeepTheCurrentTextAndTakeAPeriod) {
+    const struct {
+        std::vector<int> profile;
+        std::vector<ProfileEntry> entries;
+        bool ended;
+    } cases[] = {
+        {{121}, {M(""), S(20, 0)}, false},
+        {{127, 130}, {M("CEIL"), S(20, 0), M("CEIL"), S(40, 0)}, false},
+        {{123, 124, 125, 126, 129}, {M("ATT"), S(20, 0), M("PLAN"), S(40, 0), M("SURF"), S(60, 0), M("ASC"), S(80, 0),
+                                     M("ERR"), S(100, 0)},
+         false},
+        {{128}, {M("")}, true},
+        {{2, 126, 135, 128, 2}, {S(20, -1), M("ASC"), S(40, -1), M("ASC"), S(60, -1), M("ASC")}, true},
+    };
+    for (const auto& c : cases) {
+        DiveHeaderBytes h;
+        h.interval = 20;
+        const DiveRecord r = DecodeDive(DiveAnswer(h, c.profile));
+        EXPECT_EQ(r.Entries, c.entries) << c.profile.front();
+        EXPECT_EQ(r.EndedByMarker, c.ended) << c.profile.front();
+    }
+}
+
+TEST(DiveDecoding, EndMarkerInTheFirstSlotGivesDepthZero) {
+    const DiveRecord r = DecodeDive(DiveAnswer({}, {128, 10, 10}));
+    EXPECT_EQ(r.Entries, std::vector<ProfileEntry>{M("")});
+    EXPECT_EQ(r.MaxDepth, 0);
+    EXPECT_TRUE(r.EndedByMarker);
+    EXPECT_EQ(r.DurationMinutes, 0);
+}
+
+TEST(DiveDecoding, SixteenBytesHoldAHeaderAndNoProfile) {
+    DiveHeaderBytes h;
+    h.slot1 = 128;  // slot 1 is never walked; only the temperature rule looks at it
+    h.slot0 = 9;
+    const std::vector<int32_t> bytes = DiveAnswer(h, {});
+    ASSERT_EQ(bytes.size(), 16u);
+    const DiveRecord r = DecodeDive(bytes);
+    EXPECT_TRUE(r.Entries.empty());
+    EXPECT_EQ(r.MaxDepth, 9999);
+    EXPECT_FALSE(r.EndedByMarker);
+    EXPECT_EQ(r.MaxDepthTemperature, 9);
+}
+
+TEST(DiveDecoding, DepthLeavingSixteenBitsIsAnOverflow) {
+    // 120 feet per byte: after 896 bytes the depth is below -32768 m.
+    try {
+        WalkProfile(DiveAnswer({}, Repeated(120, 1000)), 20);
+        FAIL() << "no overflow";
+    } catch (const RuntimeFailure& f) {
+        EXPECT_EQ(f.Number(), failure::Overflow);
+        EXPECT_EQ(f.Description(), QStringLiteral("Überlauf"));
+    }
+    EXPECT_NO_THROW(WalkProfile(DiveAnswer({}, Repeated(120, 800)), 20));
+}
+
+TEST(DiveDecoding, DurationCountsBegunMinutesOfTheLastSample) {
+    const struct {
+        std::vector<ProfileEntry> entries;
+        int16_t minutes;
+    } cases[] = {
+        {{}, 0},
+        {{M("")}, 0},
+        {{S(20, -1)}, 1},
+        {{S(60, -1)}, 1},
+        {{S(60, -1), S(80, 0)}, 2},
+        {{S(1800, -1), M("SURF")}, 30},  // a trailing marker adds no time
+        {{S(32767 * 60, -1)}, 32767},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DurationMinutes(c.entries), c.minutes);
+    EXPECT_THROW(DurationMinutes({S(32767 * 60 + 1, -1)}), RuntimeFailure);
+}
+
+TEST(DiveDecoding, OnlyTheLowByteOfASlotCounts) {
+    // A slot holding 256 + 10 is read as the byte 10.
+    std::vector<int32_t> bytes = DiveAnswer({}, {10});
+    bytes[2] = 256 + 10;
+    const ProfileWalk w = WalkProfile(bytes, 20);
+    ASSERT_EQ(w.Entries.size(), 1u);
+    EXPECT_EQ(w.Entries[0].Depth, -3);
+}
