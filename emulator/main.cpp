@@ -74,8 +74,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vyper-emulator: %s\n", error.c_str());
         return 1;
     }
-    std::printf("%s\n", server->devicePath().c_str());
-    std::fflush(stdout);
     if (!options.pathFile.empty()) {
         std::ofstream f(options.pathFile);
         f << server->devicePath() << '\n';
@@ -91,6 +89,10 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+
+    // The path goes to stdout last, so that a reader of stdout finds the file and link ready.
+    std::printf("%s\n", server->devicePath().c_str());
+    std::fflush(stdout);
 
     struct sigaction sa {};
     sa.sa_handler = onSignal;

@@ -148,6 +148,11 @@ void parseSetting(DeviceSettings& s, std::string_view key, std::string_view valu
         s.totalDiveMinutes = intIn(value, 0, 65535, "total-dive-time");
     } else if (key == "dive-count") {
         s.diveCount = intIn(value, 0, 65535, "dive-count");
+    } else if (key == "poke") {
+        const auto w = words(value);
+        if (w.size() != 2)
+            throw Error{"poke needs an address and a byte value, e.g. poke = 120 7"};
+        s.pokes.emplace_back(intIn(w[0], 0, 255, "poke address"), intIn(w[1], 0, 255, "poke value"));
     } else if (key == "dive-bytes") {
         s.diveDataBytes = intIn(value, 0, 65535, "dive-bytes");
     } else {
@@ -314,7 +319,7 @@ std::optional<std::string> parseDataFile(std::string_view text, const DeviceSett
                         throw Error{"'" + key + "' outside a [settings] or [dive] section"};
                     if (value.empty() && key != "profile" && key != "user-text")
                         throw Error{"missing value for '" + key + "'"};
-                    const bool repeatable = key == "profile";
+                    const bool repeatable = key == "profile" || key == "poke";
                     if (!repeatable && !seenKeys.insert(key).second)
                         throw Error{"'" + key + "' given twice in one section"};
                     if (section == Section::Settings) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <optional>
 #include <thread>
@@ -186,6 +187,17 @@ ServeResult PtyServer::serve(Session& session, const ServerConfig& cfg, Conversa
         if (t.vanishAfter && sent >= *t.vanishAfter) {
             if (cfg.byteMs > 0)
                 sleepUntil(next, stop);  // let the last byte leave the line
+            // Bytes already on the line still reach the program: closing the pseudo-terminal
+            // would throw away what it has not read yet. Wait a moment for it to read them.
+            // (The terminal layer passes written bytes on with a short delay, hence the
+            // first pause before the device side's input queue is looked at.)
+            const auto giveUp = Clock::now() + std::chrono::seconds(2);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            int waiting = 0;
+            while (device_ >= 0 && ::ioctl(device_, TIOCINQ, &waiting) == 0 && waiting > 0 &&
+                   Clock::now() < giveUp && !stop.load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
             log.note("the device vanishes: pseudo-terminal closed");
             closeAll();
             return ServeResult::Vanished;

@@ -115,8 +115,9 @@ TEST(Device, EndOfMemoryModes)
         for (int repeat = 0; repeat < 2; ++repeat) {
             const Exchange x = send(s, kNext);
             ASSERT_EQ(x.answer.has_value(), c.expected.has_value()) << endOfMemoryName(c.mode);
-            if (c.expected)
+            if (c.expected) {
                 EXPECT_EQ(x.answer->flat(), *c.expected) << endOfMemoryName(c.mode);
+            }
         }
     }
 }

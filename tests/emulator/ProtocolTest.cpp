@@ -23,7 +23,14 @@ std::vector<ParseEvent> feedAll(CommandParser& p, const Bytes& bytes)
 std::string summary(const std::vector<ParseEvent>& events)
 {
     std::string s;
-    for (const ParseEvent& e : events) {
+    std::size_t discarded = 0;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const ParseEvent& e = events[i];
+        if (e.type == ParseEvent::Type::Discarded) {  // runs of discarded bytes count together
+            discarded += e.bytes.size();
+            if (i + 1 < events.size() && events[i + 1].type == ParseEvent::Type::Discarded)
+                continue;
+        }
         if (!s.empty())
             s += ' ';
         switch (e.type) {
@@ -34,7 +41,10 @@ std::string summary(const std::vector<ParseEvent>& events)
                                                                  "/" + std::to_string(e.command.length);
             break;
         case ParseEvent::Type::BadChecksum: s += "bad"; break;
-        case ParseEvent::Type::Discarded: s += "D" + std::to_string(e.bytes.size()); break;
+        case ParseEvent::Type::Discarded:
+            s += "D" + std::to_string(discarded);
+            discarded = 0;
+            break;
         }
     }
     return s;
