@@ -92,6 +92,24 @@ double feetValue(std::string_view v, const char* what)
     return x;
 }
 
+// A '#' after a blank starts a comment; a quoted value ends at its closing quote.
+std::string_view stripComment(std::string_view v)
+{
+    if (!v.empty() && v.front() == '"') {
+        const auto close = v.find('"', 1);
+        if (close == std::string_view::npos)
+            throw Error{"missing closing quote"};
+        const std::string_view rest = trim(v.substr(close + 1));
+        if (!rest.empty() && rest.front() != '#')
+            throw Error{"text after the closing quote"};
+        return v.substr(0, close + 1);
+    }
+    for (std::size_t i = 1; i < v.size(); ++i)
+        if (v[i] == '#' && (v[i - 1] == ' ' || v[i - 1] == '\t'))
+            return trim(v.substr(0, i));
+    return v;
+}
+
 void parseSetting(DeviceSettings& s, std::string_view key, std::string_view value)
 {
     if (key == "serial") {
@@ -312,7 +330,7 @@ std::optional<std::string> parseDataFile(std::string_view text, const DeviceSett
                     if (eq == std::string_view::npos)
                         throw Error{"expected 'key = value'"};
                     const std::string key(trim(line.substr(0, eq)));
-                    const std::string_view value = trim(line.substr(eq + 1));
+                    const std::string_view value = stripComment(trim(line.substr(eq + 1)));
                     if (key.empty())
                         throw Error{"missing key before '='"};
                     if (section == Section::None)

@@ -266,3 +266,39 @@ TEST(CommandLine, BuiltInScenarios)
 
 }  // namespace
 }  // namespace vyemu
+
+namespace vyemu {
+namespace {
+
+TEST(DataFile, CommentsAfterValuesAndQuotedText)
+{
+    Scenario s;
+    const auto error = parseDataFile("[settings]\nuser-text = \" A # B \"  # the club\nalarm-time = 30 # min\n"
+                                     "[dive]\ndate = 2024-01-01 10:00 # new year\nprofile = 10 -10 # in and out\n",
+                                     DeviceSettings{}, s);
+    ASSERT_FALSE(error) << *error;
+    EXPECT_EQ(s.settings.userText, " A # B ");
+    EXPECT_EQ(s.settings.alarmTime, 30);
+    EXPECT_EQ(s.dives.at(0).profile.size(), 2u);
+    EXPECT_TRUE(parseDataFile("[settings]\nuser-text = \"open\n", DeviceSettings{}, s));
+    EXPECT_TRUE(parseDataFile("[settings]\nuser-text = \"a\" b\n", DeviceSettings{}, s));
+}
+
+#ifdef VYPER_EMULATOR_EXAMPLE
+TEST(DataFile, TheDocumentedExampleLoads)
+{
+    Scenario s;
+    const auto error = loadDataFile(VYPER_EMULATOR_EXAMPLE, DeviceSettings{}, s);
+    ASSERT_FALSE(error) << *error;
+    ASSERT_EQ(s.dives.size(), 2u);
+    EXPECT_EQ(s.dives[0].oxygenPercent, 32);
+    EXPECT_EQ(s.dives[0].profile.size(), 26u);
+    EXPECT_EQ(maxDepthFeet(s.dives[0]), 60);
+    EXPECT_FALSE(s.dives[1].endMarker);
+    EXPECT_EQ(s.settings.userText, "Grundelnetz Vyper");
+    EXPECT_EQ(s.settings.pokes.size(), 1u);
+}
+#endif
+
+}  // namespace
+}  // namespace vyemu
