@@ -73,6 +73,24 @@ TEST(PosixSerialControl, CountsBytesThatArrivedWhileTheThreadSlept) {
     EXPECT_TRUE(control->Input().isEmpty());
 }
 
+TEST(PosixSerialControl, KeepsReceivingAfterTheQueueRanEmpty) {
+    Pty pty;
+    auto control = ControlFor(pty.SlavePath());
+    control->SetPortOpen(true);
+    for (const char* bytes : {"\x01", "\x02\x03"}) {
+        EXPECT_EQ(control->InBufferCount(), 0);  // nothing waits: no hang-up either
+        pty.Write(QByteArray(bytes));
+        QElapsedTimer clock;
+        clock.start();
+        while (control->InBufferCount() < static_cast<int>(qstrlen(bytes)) && clock.elapsed() < 2000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_EQ(control->InBufferCount(), static_cast<int>(qstrlen(bytes)));
+        control->SetInputLen(0);
+        EXPECT_EQ(control->Input(), QByteArray(bytes));
+    }
+}
+
 TEST(PosixSerialControl, DeliversReceiveEventsOnTheCallingThreadThroughTheEventLoop) {
     Pty pty;
     auto control = ControlFor(pty.SlavePath());

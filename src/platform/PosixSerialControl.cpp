@@ -180,7 +180,13 @@ int PosixSerialControl::PullFromDeviceLocked() {
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno == EAGAIN) break;
-        // 0 or an I/O error: the device went away (a closed pseudo-terminal, an unplugged cable).
+        if (n == 0) {
+            // With VMIN and VTIME 0 a terminal answers "nothing waits" with 0, not EAGAIN;
+            // only a hang-up reported by poll means the device went away.
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 0) >= 0 && !(p.revents & (POLLHUP | POLLERR | POLLNVAL))) break;
+        }
+        // A hang-up or an I/O error: the device went away (a closed pseudo-terminal, an unplugged cable).
         hungUp_ = true;
         break;
     }

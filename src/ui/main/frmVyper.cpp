@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "link/NumberText.h"
+#include "link/Reception.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
 #include "transfer/TransferStop.h"
@@ -248,7 +249,7 @@ void frmVyper::cmdGetVyperSettings_Click() {}
 void frmVyper::cmdStop_Click() { vyper::cmdStop_Click(*module_); }
 void frmVyper::cmdShowDive_Click() { ShowDiveModal(*module_, this); }
 void frmVyper::timDownLoadCtrl_Timer() {}
-void frmVyper::timChkRxDone_Timer() {}
-void frmVyper::comVyper_OnComm() {}
+void frmVyper::timChkRxDone_Timer() { vyper::timChkRxDone_Timer(*module_); }
+void frmVyper::comVyper_OnComm() { vyper::comVyper_OnComm(*module_); }
 
 }  // namespace vyper

@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+
+namespace vyper {
+
+struct VyperComm;
+
+// The command text of a memory read: "05 00 " + address + " " + length in plain decimal
+// digits ("05 00 0 32"). Pure.
+QString MemoryReadCommandText(int16_t address, int16_t length);
+
+// Packet lengths of the answers, counting the echo of the self-built interface
+// (interfaceType 2): 35 or 38 for a profile packet, length + 5 or length + 10 for a memory read.
+int32_t ProfileExpectedCount(int16_t interfaceType);
+int32_t MemoryReadExpectedCount(int16_t interfaceType, int16_t length);
+
+// Each command discards waiting input, resets the receive state, sets ExpectedCount for
+// its answer and sends its command text; it returns after the post-command pause.
+// Send failures are reported by SendCommandText.
+// "08 165": the newest dive.
+void SendProfileStart(VyperComm& m);
+// "09 165": the next older dive.
+void SendProfileNext(VyperComm& m);
+// Reads `length` bytes of the dive computer's memory at `address` (both 0..255; other
+// values are refused by the send after the bytes before them went out).
+void SendMemoryRead(VyperComm& m, int16_t address, int16_t length);
+
+}  // namespace vyper

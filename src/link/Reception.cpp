@@ -1,0 +1,121 @@
+#include "link/Reception.h"
+
+#include <algorithm>
+
+#include "link/NumberText.h"
+#include "link/VyperComm.h"
+
+namespace vyper {
+
+namespace {
+
+// Bytes the self-built interface echoes in front of a memory-read reply.
+constexpr int32_t kMemoryReadEcho = 5;
+// A full profile packet: code, length 32, 32 payload bytes, checksum.
+constexpr int32_t kFullProfilePacket = 35;
+constexpr int32_t kLastIndex = kBufferSize - 1;
+
+// The length byte of a profile packet announces a shorter packet: it completes at L + 3.
+void ApplyLengthRule(VyperComm& m) {
+    const int32_t v = m.RxBuffer[1];
+    if (v >= 1 && v <= 31) m.ExpectedCount = v + 3;
+}
+
+// Drops the five echoed command bytes in front of a memory-read reply. A packet that holds
+// no more than the echo (a stray byte judged at once while ExpectedCount is 0) is left as
+// it is and judged unshifted: there is nothing behind an echo to move down.
+void DropMemoryReadEcho(VyperComm& m) {
+    if (m.RxCount <= kMemoryReadEcho) return;
+    std::copy(m.RxBuffer.begin() + kMemoryReadEcho, m.RxBuffer.begin() + m.RxCount, m.RxBuffer.begin());
+    m.RxCount -= kMemoryReadEcho;
+}
+
+// Appends RxBuffer[first .. first + length - 1] to ProfileBuffer. Indices past RxBuffer's
+// end are never read, and bytes that no longer fit into ProfileBuffer are not stored but
+// mark the answer as overlong, so that it is not taken for a complete dive.
+void AppendPayload(VyperComm& m, int32_t first, int32_t length) {
+    for (int32_t i = first; i < first + length && i <= kLastIndex; ++i) {
+        if (m.ProfileCount >= kBufferSize) {
+            m.ProfileOverlong = true;
+            return;
+        }
+        m.ProfileBuffer[m.ProfileCount] = m.RxBuffer[i];
+        ++m.ProfileCount;
+    }
+}
+
+void TakeGoodPacket(VyperComm& m) {
+    if (m.InterfaceType == 2 && m.DownloadState != 1 && m.ExpectedCount > kFullProfilePacket) {
+        // First packet of a profile answer with the echo in front: skip the k echo bytes.
+        const int32_t k = std::min(m.ExpectedCount - kFullProfilePacket, kLastIndex - 1);
+        AppendPayload(m, k + 2, m.RxBuffer[k + 1]);
+        m.ExpectedCount = kFullProfilePacket;  // the packets after it carry no echo
+    } else {
+        AppendPayload(m, 2, m.RxBuffer[1]);
+    }
+    if (m.DownloadState == 2) {
+        m.ui.lstVyperComm->AddItem(ZeroPad(m.RxCount, 2) + QStringLiteral(" Zeichen empfangen. CRC OK"));
+    }
+    // A packet of fewer than three bytes (a stray byte) carries no payload to count;
+    // the byte counter never runs backwards.
+    m.RxTotal += std::max(m.RxCount - 3, 0);
+    m.ui.lblCnt->SetCaption(QString::number(m.RxTotal));
+    m.ui.lblCnt->Refresh();
+}
+
+}  // namespace
+
+void comVyper_OnComm(VyperComm& m) {
+    m.ui.lblErr->Refresh();
+    SerialControl& port = m.comVyper();
+    if (port.InBufferCount() <= 0) return;
+    const QByteArray input = port.Input();
+    if (input.isEmpty()) return;
+    const int32_t b = static_cast<uint8_t>(input[0]);
+
+    if (m.RxCount >= kBufferSize) {
+        // Only a packet expected longer than the buffer gets here; it can never complete,
+        // so like any unfinished packet it waits unjudged for the next command's reset.
+        return;
+    }
+    m.RxBuffer[m.RxCount] = b;
+    ++m.RxCount;
+
+    if (m.DownloadState == 2 && m.RxCount > 1) ApplyLengthRule(m);
+    if (m.RxCount < m.ExpectedCount) return;
+
+    if (m.InterfaceType == 2 && m.DownloadState == 1) DropMemoryReadEcho(m);
+
+    const int32_t last = m.RxBuffer[m.RxCount - 1];
+    if (RxChecksumOk(m, static_cast<int16_t>(last), m.RxCount - 1)) {
+        TakeGoodPacket(m);
+    } else {
+        m.ui.lstVyperComm->AddItem(ZeroPad(m.RxCount, 2) + QStringLiteral(" Zeichen empfangen. CRC Falsch"));
+    }
+    m.ui.lstVyperComm->SetListIndex(m.ui.lstVyperComm->ListCount() - 1);
+    m.RxCount = 0;  // the next byte starts the next packet at index 0
+}
+
+void timChkRxDone_Timer(VyperComm& m) {
+    if (m.comVyper().InBufferCount() <= 0) return;
+    m.ui.timDownLoadCtrl->SetInterval(0);
+    comVyper_OnComm(m);
+}
+
+bool RxChecksumOk(const VyperComm& m, int16_t expected, int32_t count) {
+    int32_t x = 0;
+    const int32_t n = std::min(count, kBufferSize);
+    for (int32_t i = 0; i < n; ++i) x ^= m.RxBuffer[i];
+    return x == expected;
+}
+
+void ResetRxState(VyperComm& m) {
+    m.RxCount = 0;
+    m.ProfileCount = 0;
+    m.ExpectedCount = 0;
+    std::fill(m.RxBuffer.begin() + 1, m.RxBuffer.end(), 0);
+    std::fill(m.ProfileBuffer.begin() + 1, m.ProfileBuffer.end(), 0);
+    m.ProfileOverlong = false;
+}
+
+}  // namespace vyper

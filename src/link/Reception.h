@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+namespace vyper {
+
+struct VyperComm;
+
+// The receive handler: takes at most one byte from the port into RxBuffer and, when the
+// packet reaches ExpectedCount, drops the memory-read echo of the self-built interface,
+// tests the checksum, appends a good packet's payload to ProfileBuffer, counts RxTotal and
+// writes the packet's line into the message list. Repaints lblErr on every call.
+// Bounds: a byte that would lie past RxBuffer's end is discarded (that packet can never
+// complete); payload past ProfileBuffer's end is not stored and sets ProfileOverlong.
+void comVyper_OnComm(VyperComm& m);
+
+// The 10 ms poll: while bytes wait, holds the transfer control timer and feeds one byte to
+// the receive handler. Does nothing when the receive queue is empty.
+void timChkRxDone_Timer(VyperComm& m);
+
+// True when the XOR of RxBuffer elements 0 .. count - 1 equals `expected` (count <= 0
+// gives the XOR 0; a count beyond the buffer covers the whole buffer).
+bool RxChecksumOk(const VyperComm& m, int16_t expected, int32_t count);
+
+// Starts a fresh answer: RxCount, ProfileCount and ExpectedCount 0, elements 1..8192 of
+// RxBuffer and ProfileBuffer 0 (element 0 keeps its value), ProfileOverlong cleared.
+void ResetRxState(VyperComm& m);
+
+}  // namespace vyper

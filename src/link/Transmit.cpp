@@ -1,0 +1,52 @@
+#include "link/Transmit.h"
+
+#include "link/ByteList.h"
+#include "link/VyperComm.h"
+#include "platform/Failure.h"
+#include "platform/MessageBoxes.h"
+
+namespace vyper {
+
+namespace {
+
+void ShowSendFailure(VyperComm& m, const QString& text) {
+    m.platform.boxes.Show(text, style::Critical | style::OkOnly, kMessageTitle);
+}
+
+void WriteByte(SerialControl& port, uint8_t byte) { port.Output(QByteArray(1, static_cast<char>(byte))); }
+
+}  // namespace
+
+void SendCommandText(VyperComm& m, const QString& text) {
+    SerialControl& port = m.comVyper();
+    try {
+        port.SetRTSEnable(true);
+        uint8_t checksum = 0;
+        for (int32_t n = 1;; ++n) {
+            const QString field = ParseByteList(text, n);
+            if (field.isEmpty()) break;
+            const uint8_t byte = ByteFromField(field);
+            WriteByte(port, byte);
+            checksum ^= byte;
+        }
+        // The interface needs a gap before the checksum byte.
+        m.platform.waits.Sleep(12);
+        WriteByte(port, checksum);
+        // Keep RTS raised until the checksum byte has surely left the line.
+        m.platform.waits.Sleep(100);
+        port.SetRTSEnable(false);
+        m.platform.waits.Sleep(5 * m.CommandDelay);
+    } catch (const SerialFailure& failure) {
+        if (failure.Kind() == SerialFailureKind::NotOpen) {
+            ShowSendFailure(m, QStringLiteral("Nur möglich, wenn Schnittstelle anprechbar ist."));
+        } else {
+            ShowSendFailure(m, failure.Description());
+        }
+    } catch (const RuntimeFailure& failure) {
+        ShowSendFailure(m, failure.Description());
+    } catch (const std::exception& failure) {
+        ShowSendFailure(m, QString::fromLocal8Bit(failure.what()));
+    }
+}
+
+}  // namespace vyper

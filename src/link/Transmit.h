@@ -1,0 +1,15 @@
+#pragma once
+#include <QString>
+
+namespace vyper {
+
+struct VyperComm;
+
+// Sends a command text ("08 165") as its bytes, one write per byte, then after 12 ms its
+// XOR checksum byte, with RTS raised from the start until 100 ms after the checksum; then
+// blocks for 5 × CommandDelay ms while the answer arrives. A failure (a closed port, a
+// field that is no byte value) is shown to the user in a critical message box and ends
+// the call at once: no further byte, no further pause, RTS left as it was.
+void SendCommandText(VyperComm& m, const QString& text);
+
+}  // namespace vyper
