@@ -46,28 +46,6 @@ QByteArray Bytes(const char* text) { return QByteArray(text); }
 
 }  // namespace
 
-TEST(ProfileText, WorkedExampleFileBytes) {
-    const DiveRecord r = WorkedExample();
-    const QByteArray expected = Bytes(
-        "Time [s]\tDepth [m]\r\n"
-        "30\t\t-3\r\n"
-        "60\t\t-6\r\n"
-        "=> SLOW\r\n"
-        "90\t\t-6\r\n"
-        "120\t\t-3\r\n"
-        "=> SLOW\r\n"
-        "# END OF PROFILE #\r\n"
-        "Datum: 99-07-15\r\n"
-        "Uhrzeit: 14 Uhr 05\r\n"
-        "Dauer: 2 min.\r\n"
-        "Maximale Tiefe: 6 m\r\n"
-        "Lufttemperatur vor TG: 25 \xB0" "C\r\n"
-        "Temperatur auf maximaler Tiefe: 18 \xB0" "C\r\n"
-        "Oberfl\xE4" "chenpause vor dem TG: 05 h 07 min\r\n"
-        "Aufzeichnungsintervall: 30 s\r\n");
-    EXPECT_EQ(ProfileHeadBytes(r) + ProfileTailBytes(r), expected);
-}
-
 TEST(ProfileText, SummaryVariantsDifferInTimeDegreesAndOxygen) {
     const char* common =
         "# END OF PROFILE #\r\n"
@@ -115,15 +93,6 @@ TEST(ProfileText, EntryLines) {
     }
 }
 
-TEST(ProfileText, EmptyProfileShowsItsMaxDepthMarker) {
-    DiveRecord r;
-    r.DateText = QStringLiteral("05-13-01");
-    const QByteArray tail = ProfileTailBytes(r);
-    EXPECT_TRUE(tail.contains("Maximale Tiefe: 9999 m\r\n"));
-    EXPECT_TRUE(tail.endsWith("\r\n"));
-    EXPECT_FALSE(tail.endsWith("\r\n\r\n"));
-}
-
 TEST(ProfileText, LongTwoDigitFieldsAreNotShortened) {
     DiveRecord r = Summary(true, 0);
     r.DiveHour = 123;
@@ -166,31 +135,6 @@ TEST(ProfileFileWriting, HeadAndTailMakeTheFileAndCloseIt) {
     QFile written(path);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), ProfileHeadBytes(r) + ProfileTailBytes(r));
-}
-
-TEST(ProfileFileWriting, FailuresNameTheFileInGerman) {
-    QTemporaryDir dir;
-    const QString folderNamedLikeFile = QDir(dir.path()).filePath(QStringLiteral("taken.txt"));
-    ASSERT_TRUE(QDir().mkdir(folderNamedLikeFile));
-    const struct {
-        QString path;
-        int number;
-        const char* start;
-    } cases[] = {
-        {QDir(dir.path()).filePath(QStringLiteral("missing/dive.txt")), failure::PathNotFound, "Pfad nicht gefunden: "},
-        {folderNamedLikeFile, failure::PathFileAccess, "Pfad-/Dateizugriffsfehler: "},
-    };
-    for (const auto& c : cases) {
-        ProfileFile file;
-        try {
-            WriteProfileHead(file, c.path, DiveRecord{});
-            FAIL() << c.path.toStdString();
-        } catch (const RuntimeFailure& f) {
-            EXPECT_EQ(f.Number(), c.number);
-            EXPECT_TRUE(f.Description().startsWith(QString::fromUtf8(c.start))) << f.Description().toStdString();
-        }
-        EXPECT_FALSE(file.IsOpen());
-    }
 }
 
 TEST(ProfileFileWriting, FullDiskIsReportedAndTheFileClosed) {
