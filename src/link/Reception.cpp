@@ -97,8 +97,19 @@ void comVyper_OnComm(VyperComm& m) {
 }
 
 void timChkRxDone_Timer(VyperComm& m) {
-    if (m.comVyper().InBufferCount() <= 0) return;
-    m.ui.timDownLoadCtrl->SetInterval(0);
+    Timer& control = *m.ui.timDownLoadCtrl;
+    if (m.comVyper().InBufferCount() <= 0) {
+        // Bytes that came between two ticks held the control timer of a running transfer;
+        // once they are taken, the transfer goes on instead of standing still. Inside a tick
+        // the tick itself decides, so that no tick can start within another.
+        if (m.PollHeldControlTimer && !m.InTick) {
+            m.PollHeldControlTimer = false;
+            if (m.DownloadState != 0) control.SetInterval(kControlTimerInterval);
+        }
+        return;
+    }
+    if (!m.InTick && control.Interval() > 0) m.PollHeldControlTimer = true;
+    control.SetInterval(0);
     comVyper_OnComm(m);
 }
 

@@ -14,7 +14,8 @@ struct VyperComm;
 void comVyper_OnComm(VyperComm& m);
 
 // The 10 ms poll: while bytes wait, holds the transfer control timer and feeds one byte to
-// the receive handler. Does nothing when the receive queue is empty.
+// the receive handler. With the queue empty it does nothing, except that it restarts a
+// control timer that it held itself between two ticks (outside a tick, transfer not stopped).
 void timChkRxDone_Timer(VyperComm& m);
 
 // True when the XOR of RxBuffer elements 0 .. count - 1 equals `expected` (count <= 0

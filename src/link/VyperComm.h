@@ -31,6 +31,8 @@ struct MainControls {
 };
 
 inline constexpr int kBufferSize = 8193;  // elements 0..8192
+// Interval of the transfer control timer while a transfer runs, in milliseconds.
+inline constexpr int kControlTimerInterval = 100;
 
 // Colour values used by the module (red in the lowest byte).
 inline constexpr int kColourGrey = 8421504;
@@ -69,6 +71,11 @@ struct VyperComm {
     int32_t DiveNumber = 1;
     int16_t ErrorCount = 0;
     int16_t DivesConverted = 0;
+    // True while a tick of the control timer runs; a tick never starts inside another.
+    bool InTick = false;
+    // True when the receive poll stopped a running control timer because bytes waited;
+    // the poll starts it again once the queue is empty, so a transfer never stalls.
+    bool PollHeldControlTimer = false;
 
     // Profile storage
     QString ProfileFolder;

@@ -12,4 +12,9 @@ void SystemWaits::Sleep(int ms) {
 
 void SystemWaits::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
+int64_t SystemWaits::MonotonicMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 }  // namespace vyper

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/Windows1252.h"
+#include "transfer/ActivityIndicator.h"
 
 namespace vyper {
 
@@ -81,6 +82,18 @@ QStringList SettingsReportLines(int block, const std::array<int32_t, kBufferSize
     }
     default:
         return {};
+    }
+}
+
+void ReportSettingsBlock(VyperComm& m, int16_t k) {
+    for (const QString& line : SettingsReportLines(k, m.RxBuffer)) m.ui.lstVyperComm->AddItem(line);
+    if (k != 3) return;
+    ShowActivity(m, 1);
+    m.ui.lstVyperComm->AddItem(QStringLiteral("OK."));
+    try {
+        m.comVyper().SetPortOpen(false);
+    } catch (const RuntimeFailure&) {
+        // The settings read is over either way.
     }
 }
 

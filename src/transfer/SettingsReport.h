@@ -21,6 +21,10 @@ int DepthMetresFrom128thFeet(int value);
 // activity line and "OK."; a block outside 0..3 gives no lines.
 QStringList SettingsReportLines(int block, const std::array<int32_t, kBufferSize>& rx);
 
+// Appends the report lines of block k (SettingsStep) to the message list; block 3 adds the
+// activity line for 1 and "OK." and closes the port. Nothing for k outside 0..3.
+void ReportSettingsBlock(VyperComm& m, int16_t k);
+
 // The 20 characters of the user text from the reply bytes 16..35, one per byte.
 QString UserTextFromBytes(const std::array<int32_t, kBufferSize>& rx);
 

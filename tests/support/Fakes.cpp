@@ -58,6 +58,7 @@ int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QStri
 
 void FakeWaits::Sleep(int ms) {
     sleeps.push_back(ms);
+    now += ms;
     if (onSleep) onSleep(ms);
 }
 

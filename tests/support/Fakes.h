@@ -60,10 +60,13 @@ public:
 };
 
 // Records sleeps instead of sleeping; DoEvents runs a hook (or Qt's event loop).
+// Its clock moves only by the recorded sleeps (and by `now` set in a test).
 class FakeWaits : public Waits {
 public:
     void Sleep(int ms) override;
     void DoEvents() override;
+    int64_t MonotonicMs() override { return now; }
+    int64_t now = 0;
     std::vector<int> sleeps;
     std::function<void(int)> onSleep;
     std::function<void()> onDoEvents;

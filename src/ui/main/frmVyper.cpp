@@ -9,6 +9,7 @@
 #include "link/Reception.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
+#include "transfer/TransferControl.h"
 #include "transfer/TransferStop.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/main/Settings.h"
@@ -244,11 +245,11 @@ void frmVyper::cmdClose_Click() {
 }
 
 // The transfers, the receive side and the viewer are wired here as they are built.
-void frmVyper::cmdDownload_Click() {}
-void frmVyper::cmdGetVyperSettings_Click() {}
+void frmVyper::cmdDownload_Click() { vyper::cmdDownload_Click(*module_); }
+void frmVyper::cmdGetVyperSettings_Click() { vyper::cmdGetVyperSettings_Click(*module_); }
 void frmVyper::cmdStop_Click() { vyper::cmdStop_Click(*module_); }
 void frmVyper::cmdShowDive_Click() { ShowDiveModal(*module_, this); }
-void frmVyper::timDownLoadCtrl_Timer() {}
+void frmVyper::timDownLoadCtrl_Timer() { vyper::timDownLoadCtrl_Timer(*module_); }
 void frmVyper::timChkRxDone_Timer() { vyper::timChkRxDone_Timer(*module_); }
 void frmVyper::comVyper_OnComm() { vyper::comVyper_OnComm(*module_); }
 
