@@ -92,7 +92,7 @@ void comVyper_OnComm(VyperComm& m) {
     } else {
         m.ui.lstVyperComm->AddItem(ZeroPad(m.RxCount, 2) + QStringLiteral(" Zeichen empfangen. CRC Falsch"));
     }
-    m.ui.lstVyperComm->SetListIndex(m.ui.lstVyperComm->ListCount() - 1);
+    m.ui.lstVyperComm->SelectLast();
     m.RxCount = 0;  // the next byte starts the next packet at index 0
 }
 

@@ -31,6 +31,12 @@ void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, dou
 
 void ListBox::AddItem(const QString& text) { addItem(text); }
 
+void ListBox::AddLineShown(const QString& text) {
+    AddItem(text);
+    SelectLast();
+    Refresh();
+}
+
 void ListBox::SetListIndex(int index) {
     setCurrentRow(index);
     if (QListWidgetItem* it = item(index)) scrollToItem(it);

@@ -35,6 +35,10 @@ public:
     int ListIndex() const { return currentRow(); }
     // Selects entry `index` (-1: none) and scrolls it into view.
     void SetListIndex(int index);
+    // Selects the last entry, so that the newest line is shown.
+    void SelectLast() { SetListIndex(ListCount() - 1); }
+    // Appends a line, selects it and repaints at once: how every message is written.
+    void AddLineShown(const QString& text);
     // The selected entry's text, "" when none is selected.
     QString Text() const;
     // All entries, first to last.

@@ -12,12 +12,6 @@ namespace vyper {
 
 namespace {
 
-void AddLine(ListBox* list, const QString& line) {
-    list->AddItem(line);
-    list->SetListIndex(list->ListCount() - 1);
-    list->Refresh();
-}
-
 // Counters stop at the top of their range instead of wrapping round.
 int16_t Increased(int16_t value) {
     return value == std::numeric_limits<int16_t>::max() ? value : static_cast<int16_t>(value + 1);
@@ -36,9 +30,9 @@ void ConvertProfileBuffer(VyperComm& m) {
     // An answer that overflowed the buffer lacks its end, and with it the dive's header.
     if (m.ProfileOverlong || m.ProfileCount > kBufferSize) {
         CountFailedExchange(m);
-        AddLine(m.ui.lstVyperComm,
-                QStringLiteral("Antwort des Tauchcomputers zu lang (mehr als %1 Bytes): Tauchgang verworfen.")
-                    .arg(kBufferSize));
+        m.ui.lstVyperComm->AddLineShown(
+            QStringLiteral("Antwort des Tauchcomputers zu lang (mehr als %1 Bytes): Tauchgang verworfen.")
+                .arg(kBufferSize));
         return;
     }
     if (m.ProfileCount < kMinimumDiveBytes) {
@@ -59,7 +53,7 @@ void ConvertProfileBuffer(VyperComm& m) {
         AddProfile(record, bytes);
         StoreDive(m, record, target);
     } catch (const RuntimeFailure& failure) {
-        AddLine(m.ui.lstVyperComm, failure.Description());
+        m.ui.lstVyperComm->AddLineShown(failure.Description());
     }
 }
 

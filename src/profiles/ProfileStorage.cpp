@@ -18,12 +18,6 @@ namespace vyper {
 
 namespace {
 
-void AddLine(ListBox* list, const QString& line) {
-    list->AddItem(line);
-    list->SetListIndex(list->ListCount() - 1);
-    list->Refresh();
-}
-
 // The activity step takes the next dive's number; it is a 16-bit value there.
 void ShowActivityForDive(VyperComm& m) {
     if (m.DiveNumber < std::numeric_limits<int16_t>::min() || m.DiveNumber > std::numeric_limits<int16_t>::max()) {
@@ -45,13 +39,13 @@ StorageOutcome DecideStorage(VyperComm& m, const ProfileTarget& target) {
     if (!FileExists(target.Path)) return StorageOutcome::Store;
 
     if (m.ui.chkAbortWhenOldDive->Value() == 1) {
-        AddLine(m.ui.lstVyperComm, QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."));
+        m.ui.lstVyperComm->AddLineShown(QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."));
         cmdStop_Click(m);
         return StorageOutcome::Stop;
     }
     if (m.ui.optNever->Value()) {
         m.ui.lstVyperComm->AddItem(QStringLiteral("Dieser Tauchgang wurde bereits abgespeichert:"));
-        AddLine(m.ui.lstVyperComm, target.FileName);
+        m.ui.lstVyperComm->AddLineShown(target.FileName);
         ShowActivityForDive(m);
         return StorageOutcome::Skip;
     }
@@ -73,10 +67,10 @@ void StoreDive(VyperComm& m, const DiveRecord& record, const ProfileTarget& targ
 
     ListBox* messages = m.ui.lstVyperComm;
     for (const QString& line : DiveSummaryLines(record)) messages->AddItem(line);
-    messages->SetListIndex(messages->ListCount() - 1);
+    messages->SelectLast();
     messages->Refresh();
 
-    AddLine(m.ui.lstFiles, target.FileName);
+    m.ui.lstFiles->AddLineShown(target.FileName);
 
     WriteProfileTail(file, record);
     if (record.EndedByMarker) ShowActivityForDive(m);

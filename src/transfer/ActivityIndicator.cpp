@@ -29,10 +29,7 @@ QString ActivityLine(int16_t n) {
 }
 
 void ShowActivity(VyperComm& m, int16_t n) {
-    ListBox* list = m.ui.lstVyperComm;
-    list->AddItem(ActivityLine(n));
-    list->SetListIndex(list->ListCount() - 1);
-    list->Refresh();
+    m.ui.lstVyperComm->AddLineShown(ActivityLine(n));
 }
 
 }  // namespace vyper

@@ -16,7 +16,7 @@ void StartControlTimer(VyperComm& m) { m.ui.timDownLoadCtrl->SetInterval(kContro
 void StopControlTimer(VyperComm& m) { m.ui.timDownLoadCtrl->SetInterval(0); }
 
 void AddLine(VyperComm& m, const QString& line) { m.ui.lstVyperComm->AddItem(line); }
-void SelectLastLine(VyperComm& m) { m.ui.lstVyperComm->SetListIndex(m.ui.lstVyperComm->ListCount() - 1); }
+void SelectLastLine(VyperComm& m) { m.ui.lstVyperComm->SelectLast(); }
 
 void ClosePort(VyperComm& m) {
     try {

@@ -14,7 +14,7 @@ void cmdStop_Click(VyperComm& m) {
     ListBox* list = m.ui.lstVyperComm;
     list->AddItem(QStringLiteral("Übertragung unterbrochen."));
     m.ui.cmdClose->SetFocus();
-    list->SetListIndex(list->ListCount() - 1);
+    list->SelectLast();
     // Closing a port that is closed already, or one that fails to close, changes nothing.
     try {
         m.comVyper().SetPortOpen(false);
