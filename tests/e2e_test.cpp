@@ -12,7 +12,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
-#include <map>
+#include <ostream>
 #include <memory>
 
 #include "platform/PosixSerialControl.h"
@@ -221,6 +221,9 @@ struct FaultCase {
     const char* line;                 // a message line the fault leaves, or nullptr
     int exitStatus;                   // the emulator's exit status, -1 while it runs on
 };
+
+// Names the case in test listings.
+void PrintTo(const FaultCase& fault, std::ostream* os) { *os << fault.name; }
 
 class FaultEndToEnd : public ::testing::TestWithParam<FaultCase> {};
 

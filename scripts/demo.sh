@@ -1,0 +1,77 @@
+#!/bin/sh
+# A first look without a dive computer: installs what is needed, builds the program and the
+# emulated dive computer, starts the emulator on a pseudo-terminal, points COM2 at it in a
+# private settings folder (build/demo/config, never the user's own settings file) and opens
+# the program. The emulator is stopped when the program ends.
+#
+# Usage: scripts/demo.sh [emulator options]
+#   e.g. scripts/demo.sh --dives=large      48 dives instead of 5
+#        scripts/demo.sh --echo             the self-built interface that echoes every byte
+# The conversation between program and emulator is logged to build/demo/emulator.log.
+set -eu
+cd "$(dirname "$0")/.."
+ROOT="$(pwd)"
+
+./scripts/install-deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYPER_BUILD_TESTS=OFF >/dev/null
+cmake --build build/release --target vyper-grundelnetz vyper-emulator
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Kein Bildschirm gefunden (DISPLAY ist nicht gesetzt): das Programm braucht eine grafische Oberfläche." >&2
+  echo "No display found (DISPLAY is not set): start the demo from a desktop session, or under Xvfb:" >&2
+  echo "    xvfb-run -a ./scripts/demo.sh" >&2
+  exit 1
+fi
+
+DEMO="$ROOT/build/demo"
+CONFIG="$DEMO/config"
+mkdir -p "$CONFIG"
+rm -f "$DEMO/device"
+
+interface="Original Suunto (ohne Echo)"
+for option in "$@"; do
+  [ "$option" = "--echo" ] && interface="Selbstbau (mit Echo)"
+done
+
+# The emulator answers at the pace of a real 2400-baud line; it writes its device path to
+# build/demo/device once the pseudo-terminal is ready.
+"$ROOT/build/release/emulator/vyper-emulator" --dives=default "$@" \
+  --path-file="$DEMO/device" --log="$DEMO/emulator.log" >/dev/null &
+EMULATOR_PID=$!
+stop_emulator() {
+  kill "$EMULATOR_PID" 2>/dev/null || true
+  wait "$EMULATOR_PID" 2>/dev/null || true
+}
+trap stop_emulator EXIT
+trap 'exit 130' INT TERM
+
+waited=0
+while [ ! -s "$DEMO/device" ]; do
+  if ! kill -0 "$EMULATOR_PID" 2>/dev/null || [ "$waited" -ge 100 ]; then
+    echo "Der Tauchcomputer-Emulator ist nicht gestartet; siehe $DEMO/emulator.log" >&2
+    echo "The dive computer emulator did not start; see $DEMO/emulator.log" >&2
+    exit 1
+  fi
+  sleep 0.1
+  waited=$((waited + 1))
+done
+DEVICE="$(head -n 1 "$DEMO/device")"
+
+# A fresh private settings file for every demo: COM2, the interface that matches the
+# emulator, the default delay, and COM2 mapped to the emulator's pseudo-terminal.
+cat >"$CONFIG/Vyper-Grundelnetz.conf" <<EOF
+[CommPort]
+Number=2
+InterfaceType=$interface
+Delay=350
+
+[Ports]
+COM2=$DEVICE
+EOF
+
+echo "Emulierter Tauchcomputer an $DEVICE (COM2). Klicken Sie \"Vyper Einstellungen auslesen\" oder \"Tauchgangsdaten übertragen\"."
+echo "Emulated dive computer at $DEVICE (COM2); conversation log: $DEMO/emulator.log"
+echo "Profile files go to $ROOT/build/release/Tauchprofile"
+status=0
+XDG_CONFIG_HOME="$CONFIG" "$ROOT/build/release/vyper-grundelnetz" || status=$?
+exit "$status"
