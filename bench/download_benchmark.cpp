@@ -1,0 +1,151 @@
+// Downloads every dive of the emulated dive computer (48 dives, more than 8 KB) through the
+// real main window and serial layer at 2400 baud with the default delay, and compares the
+// time taken with what the line and the program's fixed pauses allow.
+//
+// Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo]
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <sys/resource.h>
+
+#include "platform/PosixSerialControl.h"
+#include "platform/MessageBoxes.h"
+#include "support/EmulatorProcess.h"
+#include "ui/main/frmVyper.h"
+
+using namespace vyper;
+
+namespace {
+
+constexpr double kSecondsPerByte = 11.0 / 2400.0;  // start bit, 8 data bits, parity, stop bit
+constexpr double kTickMs = 100;                     // the control timer's interval
+constexpr double kSendPausesMs = 12 + 100;          // before the checksum byte, after it
+constexpr double kQuietGapMs = 200;                 // the line must stay quiet this long
+
+// A message box nobody answers: the benchmark runs without a user.
+class SilentBoxes : public MessageBoxes {
+public:
+    int Show(const QString& text, int, const QString&) override {
+        std::fprintf(stderr, "message box: %s\n", qPrintable(text));
+        return answer::Ok;
+    }
+};
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// What the emulator's log says went over the line, per exchange.
+struct LineTraffic {
+    int exchanges = 0;
+    long bytesToDevice = 0;
+    long bytesFromDevice = 0;
+    std::vector<long> answerBytes;  // bytes the device sent in each exchange
+};
+
+LineTraffic TrafficFromLog(const QString& log) {
+    static const QRegularExpression byteLine(QStringLiteral("\\] (->|<-) ((?:[0-9A-F]{2} ?)+)"));
+    LineTraffic t;
+    for (const QString& line : log.split(QLatin1Char('\n'))) {
+        if (line.contains(QStringLiteral("command: "))) {
+            ++t.exchanges;
+            t.answerBytes.push_back(0);
+            continue;
+        }
+        const QRegularExpressionMatch match = byteLine.match(line);
+        if (!match.hasMatch()) continue;
+        const long count = match.captured(2).split(QLatin1Char(' '), Qt::SkipEmptyParts).size();
+        if (match.captured(1) == QStringLiteral("<-")) {
+            t.bytesToDevice += count;
+        } else {
+            t.bytesFromDevice += count;
+            if (!t.answerBytes.empty()) t.answerBytes.back() += count;
+        }
+    }
+    return t;
+}
+
+QString Option(const QStringList& args, const QString& name, const QString& fallback) {
+    for (const QString& a : args) {
+        if (a.startsWith(name + QLatin1Char('='))) return a.mid(name.size() + 1);
+    }
+    return fallback;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const int delay = Option(args, QStringLiteral("--delay"), QStringLiteral("350")).toInt();
+    const bool echo = args.contains(QStringLiteral("--echo"));
+    QStringList emulatorOptions{QStringLiteral("--dives=") + Option(args, QStringLiteral("--dives"), QStringLiteral("large"))};
+    if (echo) emulatorOptions << QStringLiteral("--echo");
+
+    try {
+        vyper::testing::EmulatorProcess emulator(QStringLiteral(VYPER_EMULATOR_PATH), emulatorOptions);
+        QTemporaryDir folder;
+        MemorySettingsStore settings;
+        settings.Save(QStringLiteral("Ports"), QStringLiteral("COM2"), emulator.DevicePath());
+        settings.Save(QStringLiteral("CommPort"), QStringLiteral("InterfaceType"),
+                      echo ? QStringLiteral("Selbstbau (mit Echo)") : QStringLiteral("Original Suunto (ohne Echo)"));
+        settings.Save(QStringLiteral("CommPort"), QStringLiteral("Delay"), QString::number(delay));
+        PosixSerialControl serial([&settings](int port) { return DevicePathForPort(settings, port); });
+        SilentBoxes boxes;
+        SystemWaits waits;
+        frmVyper window(Platform{serial, settings, boxes, waits, AppInfo{folder.path(), 0, 7}});
+
+        std::printf("Downloading from the emulated dive computer (%s, delay %d ms, %s interface) ...\n",
+                    qPrintable(emulatorOptions.first()), delay, echo ? "self-built" : "original");
+        std::fflush(stdout);
+        const double cpuBefore = CpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        window.cmdDownload->click();
+        while (window.timDownLoadCtrl->Interval() > 0 && clock.elapsed() < 60 * 60 * 1000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        const double wallSeconds = static_cast<double>(clock.elapsed()) / 1000.0;
+        const double cpuSeconds = CpuSeconds() - cpuBefore;
+
+        const LineTraffic t = TrafficFromLog(emulator.Log());
+        const int stored = static_cast<int>(QDir(window.Module().ProfileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files).size());
+        const double perExchangeMs = kSendPausesMs + 5.0 * delay + kTickMs + kQuietGapMs;
+        const double lineSeconds = static_cast<double>(t.bytesToDevice + t.bytesFromDevice) * kSecondsPerByte;
+        const double bound = lineSeconds + t.exchanges * perExchangeMs / 1000.0;
+        // The answer arrives while the program pauses after its command, so the line time
+        // only counts where an answer outlasts that pause.
+        double overlapped = 0;
+        for (long answer : t.answerBytes) {
+            overlapped += (kTickMs + 12 + std::max(100.0 + 5.0 * delay, answer * kSecondsPerByte * 1000.0) + kQuietGapMs) / 1000.0;
+        }
+
+        std::printf("dives converted:               %d (%d files stored), failed exchanges: %d\n",
+                    static_cast<int>(window.Module().DivesConverted), stored, static_cast<int>(window.Module().ErrorCount));
+        std::printf("exchanges:                     %d\n", t.exchanges);
+        std::printf("bytes on the line:             %ld (%ld from the device, %ld to it)\n",
+                    t.bytesFromDevice + t.bytesToDevice, t.bytesFromDevice, t.bytesToDevice);
+        std::printf("measured wall time:            %.1f s\n", wallSeconds);
+        std::printf("line time + fixed pauses:      %.1f s (line %.1f s + %d x %.0f ms of pauses)\n", bound, lineSeconds,
+                    t.exchanges, perExchangeMs);
+        std::printf("ratio measured / (line + pauses): %.3f\n", wallSeconds / bound);
+        std::printf("lower bound with each answer arriving during its pause: %.1f s, ratio %.3f\n", overlapped,
+                    wallSeconds / overlapped);
+        std::printf("program CPU time:              %.2f s (%.1f %% of the wall time)\n", cpuSeconds,
+                    100.0 * cpuSeconds / wallSeconds);
+        return window.timDownLoadCtrl->Interval() == 0 ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "download_benchmark: %s\n", e.what());
+        return 2;
+    }
+}
