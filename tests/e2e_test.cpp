@@ -117,14 +117,21 @@ QStringList LinesAfter(const QStringList& lines, const QString& first, int count
     return at < 0 ? QStringList{} : lines.mid(at + 1, count);
 }
 
-class EndToEnd : public ::testing::TestWithParam<QString> {};
+struct InterfaceCase {
+    const char* name;
+    QString type;  // the entry of the interface list
+};
+void PrintTo(const InterfaceCase& c, std::ostream* os) { *os << c.name; }
 
-INSTANTIATE_TEST_SUITE_P(BothInterfaces, EndToEnd, ::testing::Values(kOriginal, kSelfBuilt),
-                         [](const auto& info) { return info.param == kOriginal ? "Original" : "SelfBuilt"; });
+class EndToEnd : public ::testing::TestWithParam<InterfaceCase> {};
+
+INSTANTIATE_TEST_SUITE_P(BothInterfaces, EndToEnd,
+                         ::testing::Values(InterfaceCase{"Original", kOriginal}, InterfaceCase{"SelfBuilt", kSelfBuilt}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(EndToEnd, SettingsReadReportsTheDeviceMemory) {
-    EmulatorProcess emulator(QStringLiteral(VYPER_EMULATOR_PATH), EmulatorArguments(GetParam()));
-    Program program(emulator.DevicePath(), GetParam());
+    EmulatorProcess emulator(QStringLiteral(VYPER_EMULATOR_PATH), EmulatorArguments(GetParam().type));
+    Program program(emulator.DevicePath(), GetParam().type);
     program.Press(program.window->cmdGetVyperSettings);
 
     const QStringList expected = {
@@ -157,8 +164,8 @@ TEST_P(EndToEnd, SettingsReadReportsTheDeviceMemory) {
 }
 
 TEST_P(EndToEnd, DownloadWritesEveryDiveAsTheHandCheckedFile) {
-    EmulatorProcess emulator(QStringLiteral(VYPER_EMULATOR_PATH), EmulatorArguments(GetParam()));
-    Program program(emulator.DevicePath(), GetParam());
+    EmulatorProcess emulator(QStringLiteral(VYPER_EMULATOR_PATH), EmulatorArguments(GetParam().type));
+    Program program(emulator.DevicePath(), GetParam().type);
     program.Press(program.window->cmdDownload);
 
     const std::vector<StoredDive> dives = {kDiveA, kDiveB, kDiveC, kDiveD};
@@ -186,8 +193,8 @@ TEST_P(EndToEnd, DownloadWritesEveryDiveAsTheHandCheckedFile) {
 }
 
 TEST_P(EndToEnd, OnlyNewDivesStopsAtTheFirstStoredDive) {
-    EmulatorProcess emulator(QStringLiteral(VYPER_EMULATOR_PATH), EmulatorArguments(GetParam()));
-    Program program(emulator.DevicePath(), GetParam());
+    EmulatorProcess emulator(QStringLiteral(VYPER_EMULATOR_PATH), EmulatorArguments(GetParam().type));
+    Program program(emulator.DevicePath(), GetParam().type);
     // Dives B, C and D were stored before (B with an older rendering the program must keep);
     // dive A is new.
     const QByteArray earlierB = "Time [s]\tDepth [m]\r\n30\t\t-9\r\n";
