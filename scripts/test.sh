@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the program and runs every test twice: a normal build, then a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer. Usage: scripts/test.sh
+# AddressSanitizer and UndefinedBehaviorSanitizer; then runs every fuzz target briefly.
+# Usage: scripts/test.sh (FUZZ_SECONDS sets the fuzz time per target, default 10)
 set -eu
 cd "$(dirname "$0")/.."
 JOBS="${JOBS:-$(nproc)}"
@@ -20,3 +21,6 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVYPER_SANITIZE=ON
+
+echo "== Fuzzing (a short run of every target) =="
+./scripts/fuzz.sh "${FUZZ_SECONDS:-10}"

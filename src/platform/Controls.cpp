@@ -29,6 +29,8 @@ void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, dou
                         TwipsToPixels(height, dpi));
 }
 
+ListBox::ListBox(QWidget* parent) : QListWidget(parent) { setUniformItemSizes(true); }
+
 void ListBox::AddItem(const QString& text) { addItem(text); }
 
 void ListBox::AddLineShown(const QString& text) {

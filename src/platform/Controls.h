@@ -29,7 +29,10 @@ void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, dou
 
 class ListBox : public QListWidget {
 public:
-    using QListWidget::QListWidget;
+    // Every entry is one line of text in the list's font, so all entries are equally high;
+    // telling the view so keeps selecting the last line of a long journal cheap (otherwise
+    // each selection measures every line again).
+    explicit ListBox(QWidget* parent = nullptr);
     void AddItem(const QString& text);
     int ListCount() const { return count(); }
     int ListIndex() const { return currentRow(); }
