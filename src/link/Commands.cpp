@@ -14,6 +14,7 @@ void SendProfileCommand(VyperComm& m, const QString& text) {
     ResetRxState(m);
     // Set before the first byte goes out, so no byte of the answer meets a stale count.
     m.ExpectedCount = ProfileExpectedCount(m.InterfaceType);
+    m.ProfileEcho = m.InterfaceType == 2 ? 3 : 0;
     SendCommandText(m, text);
 }
 

@@ -16,9 +16,13 @@ constexpr int32_t kFullProfilePacket = 35;
 constexpr int32_t kLastIndex = kBufferSize - 1;
 
 // The length byte of a profile packet announces a shorter packet: it completes at L + 3.
+// Behind the echo of the self-built interface the length byte comes after the echoed bytes;
+// reading it there lets a dive shorter than one full packet arrive through that interface.
 void ApplyLengthRule(VyperComm& m) {
-    const int32_t v = m.RxBuffer[1];
-    if (v >= 1 && v <= 31) m.ExpectedCount = v + 3;
+    const int32_t echo = std::clamp(m.ProfileEcho, 0, kLastIndex - 1);
+    if (m.RxCount <= echo + 1) return;
+    const int32_t v = m.RxBuffer[echo + 1];
+    if (v >= 1 && v <= 31) m.ExpectedCount = v + 3 + echo;
 }
 
 // Drops the five echoed command bytes in front of a memory-read reply. A packet that holds
@@ -45,11 +49,14 @@ void AppendPayload(VyperComm& m, int32_t first, int32_t length) {
 }
 
 void TakeGoodPacket(VyperComm& m) {
-    if (m.InterfaceType == 2 && m.DownloadState != 1 && m.ExpectedCount > kFullProfilePacket) {
+    if (m.InterfaceType == 2 && m.DownloadState != 1 &&
+        (m.ProfileEcho > 0 || m.ExpectedCount > kFullProfilePacket)) {
         // First packet of a profile answer with the echo in front: skip the k echo bytes.
-        const int32_t k = std::min(m.ExpectedCount - kFullProfilePacket, kLastIndex - 1);
+        const int32_t k = std::min(m.ProfileEcho > 0 ? m.ProfileEcho : m.ExpectedCount - kFullProfilePacket,
+                                   kLastIndex - 1);
         AppendPayload(m, k + 2, m.RxBuffer[k + 1]);
         m.ExpectedCount = kFullProfilePacket;  // the packets after it carry no echo
+        m.ProfileEcho = 0;
     } else {
         AppendPayload(m, 2, m.RxBuffer[1]);
     }
@@ -91,6 +98,7 @@ void comVyper_OnComm(VyperComm& m) {
         TakeGoodPacket(m);
     } else {
         m.ui.lstVyperComm->AddItem(ZeroPad(m.RxCount, 2) + QStringLiteral(" Zeichen empfangen. CRC Falsch"));
+        if (m.DownloadState == 2) m.ProfileDamaged = true;
     }
     m.ui.lstVyperComm->SelectLast();
     m.RxCount = 0;  // the next byte starts the next packet at index 0
@@ -127,6 +135,8 @@ void ResetRxState(VyperComm& m) {
     std::fill(m.RxBuffer.begin() + 1, m.RxBuffer.end(), 0);
     std::fill(m.ProfileBuffer.begin() + 1, m.ProfileBuffer.end(), 0);
     m.ProfileOverlong = false;
+    m.ProfileDamaged = false;
+    m.ProfileEcho = 0;
 }
 
 }  // namespace vyper

@@ -64,6 +64,12 @@ struct VyperComm {
     // Set when the good packets of one answer carried more payload than ProfileBuffer holds;
     // such an answer is incomplete and must not be decoded as a dive. Cleared with the state.
     bool ProfileOverlong = false;
+    // Set when a packet of a dive's answer failed its checksum: the payloads that did arrive
+    // leave a hole in the dive, which must not be stored as if it were whole.
+    bool ProfileDamaged = false;
+    // Echoed command bytes in front of the current profile packet: 3 for the first packet
+    // of an answer through the self-built interface, else 0. Set by the profile commands.
+    int32_t ProfileEcho = 0;
 
     // Transfer control
     int16_t DownloadState = 0;    // 0 idle, 1 settings read, 2 dive download

@@ -35,6 +35,14 @@ void ConvertProfileBuffer(VyperComm& m) {
                 .arg(kBufferSize));
         return;
     }
+    // A packet lost to a wrong checksum leaves a hole in the dive. Stored, the damaged dive
+    // would also block its own repair, since a later download finds its file and keeps it.
+    if (m.ProfileDamaged) {
+        CountFailedExchange(m);
+        m.ui.lstVyperComm->AddLineShown(
+            QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen."));
+        return;
+    }
     if (m.ProfileCount < kMinimumDiveBytes) {
         CountFailedExchange(m);
         return;
