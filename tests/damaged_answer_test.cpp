@@ -82,7 +82,9 @@ TEST(DamagedAnswers, ADiveWithASpoiltPacketIsCountedAsFailedAndNotStored) {
         Exchange e(c.interfaceType, DiveOf(70), c.spoilt);  // 86 bytes: three packets
         EXPECT_TRUE(e.m.ProfileDamaged) << c.interfaceType << " " << c.spoilt;
         // Through the original interface enough bytes are left to pass for a dive.
-        if (c.interfaceType == 1) EXPECT_GE(e.m.ProfileCount, 16);
+        if (c.interfaceType == 1) {
+            EXPECT_GE(e.m.ProfileCount, 16);
+        }
         ConvertProfileBuffer(e.m);
         EXPECT_EQ(e.m.ErrorCount, 1);
         EXPECT_EQ(e.m.DivesConverted, 0);
