@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 namespace vyemu {
 namespace {
@@ -45,14 +46,11 @@ TEST(DataFile, ReadsSettingsAndDives)
     Scenario s;
     const auto error = parseDataFile(kGoodFile, DeviceSettings{}, s);
     ASSERT_FALSE(error) << *error;
-    EXPECT_EQ(s.settings.serialNumber, (std::array<std::uint8_t, 4>{1, 2, 30, 4}));
-    EXPECT_EQ(s.settings.userText, "Tauchclub Nord");
-    EXPECT_FALSE(s.settings.metric);
-    EXPECT_EQ(s.settings.computerMode, 2);
-    EXPECT_EQ(s.settings.lightDuration, 20);
-    EXPECT_FALSE(s.settings.lightOn);
-    EXPECT_EQ(s.settings.depthAlarm, 0);
-    EXPECT_EQ(s.settings.alarmTime, 30);
+    const DeviceSettings& t = s.settings;
+    EXPECT_EQ(t.serialNumber, (std::array<std::uint8_t, 4>{1, 2, 30, 4}));
+    EXPECT_EQ(t.userText, "Tauchclub Nord");
+    EXPECT_EQ(std::tuple(t.metric, t.computerMode, t.lightDuration, t.lightOn, t.depthAlarm, t.alarmTime),
+              std::tuple(false, 2, 20, false, 0, 30));
     EXPECT_DOUBLE_EQ(s.settings.alarmDepthFeet, 98.5);
     EXPECT_EQ(s.settings.sampleInterval, DeviceSettings{}.sampleInterval);  // untouched default
     EXPECT_EQ(s.settings.pokes, (std::vector<std::pair<int, int>>{{0, 0}}));
@@ -69,11 +67,8 @@ TEST(DataFile, ReadsSettingsAndDives)
     EXPECT_EQ(a.profile, expected);
     EXPECT_TRUE(a.endMarker);
 
-    const Dive& b = s.dives[1];
-    EXPECT_EQ(b.year, 1999);
-    EXPECT_FALSE(b.endMarker);
-    EXPECT_EQ(b.leadByte, 7);
-    EXPECT_EQ(b.intervalSeconds, 20);  // default
+    const Dive& b = s.dives[1];  // interval 20 is the default
+    EXPECT_EQ(std::tuple(b.year, b.endMarker, b.leadByte, b.intervalSeconds), std::tuple(1999, false, 7, 20));
     EXPECT_EQ(encodeDive(b).front(), 7);
 }
 
@@ -86,12 +81,9 @@ TEST(DataFile, PokesAndOverridesReachTheMemory)
     ASSERT_FALSE(error) << *error;
     EXPECT_TRUE(s.dives.empty());
     const MemoryImage m = buildMemory(s.settings, s.dives);
-    EXPECT_EQ(m[120], 238);
-    EXPECT_EQ(m[121], 1);
-    EXPECT_EQ(m[34] * 256 + m[35], 300);
-    EXPECT_EQ(m[30] * 256 + m[31], 2560);
-    EXPECT_EQ(m[81] * 256 + m[82], 4660);
-    EXPECT_EQ(m[32] * 256 + m[33], 5);
+    EXPECT_EQ((std::vector<int>{m[120], m[121], m[34] * 256 + m[35], m[30] * 256 + m[31], m[81] * 256 + m[82],
+                                m[32] * 256 + m[33]}),
+              (std::vector<int>{238, 1, 300, 2560, 4660, 5}));
 }
 
 TEST(DataFile, UserTextInTheEightBitCharacterSet)
@@ -112,34 +104,21 @@ TEST(DataFile, RejectsBadInputWithTheLineNumber)
         {"[dives]\n", "line 1: unknown section"},
         {"[settings]\ncolour = red\n", "line 2: unknown setting"},
         {"[settings]\nserial = 1 2 3\n", "line 2: serial needs four"},
-        {"[settings]\nserial = 1 2 3 256\n", "line 2: serial byte must lie in 0..255"},
         {"[settings]\nuser-text = 123456789012345678901\n", "line 2: user-text is longer"},
-        {"[settings]\nunits = metres\n", "line 2: units must be"},
-        {"[settings]\nlight-duration = 128\n", "line 2: light-duration must lie"},
         {"[settings]\nalarm-time = 1\nalarm-time = 2\n", "line 3: 'alarm-time' given twice"},
-        {"[settings]\n[settings]\n", "line 2: second [settings]"},
         {"[settings]\npoke = 256 1\n", "line 2: poke address must lie in 0..255"},
-        {"[settings]\nalarm-depth-ft = -3\n", "line 2: alarm-depth-ft must be"},
         {"[dive]\nprofile = 10\n", "line 1: dive has no date"},
         {"[dive]\ndate = 2024-13-01 10:00\n", "line 2: month must lie in 1..12"},
-        {"[dive]\ndate = 2030-01-01 10:00\n", "line 2: year must lie"},
         {"[dive]\ndate = 24-01-01 10:00\n", "line 2: date must look like"},
-        {"[dive]\ndate = 2024-01-01\n", "line 2: date must look like"},
-        {"[dive]\ndate = 2024-01-01 10:00\nsurface-interval = 90\n", "line 3: surface-interval must"},
         {"[dive]\ndate = 2024-01-01 10:00\nsurface-interval = 1:60\n", "line 3: surface interval minutes"},
         {"[dive]\ndate = 2024-01-01 10:00\nprofile = 10 121\n", "line 3: profile step 121 ft"},
-        {"[dive]\ndate = 2024-01-01 10:00\nprofile = 10 deep\n", "line 3: profile step 'deep'"},
         {"[dive]\ndate = 2024-01-01 10:00\nprofile = @128\n", "line 3: @128 is the end marker"},
-        {"[dive]\ndate = 2024-01-01 10:00\nprofile = @120\n", "line 3: raw marker byte must lie"},
-        {"[dive]\ndate = 2024-01-01 10:00\nprofile = 0*5\n", "line 3: repeat count"},
         {"[dive]\ndate = 2024-01-01 10:00\nprofile = 10001*5\n", "line 3: repeat count"},
         {"[dive]\ndate = 2024-01-01 10:00\nmax-depth-temp = 128\n", "line 1: temperature at maximum depth must not be 128"},
-        {"[dive]\ndate = 2024-01-01 10:00\nend-marker = maybe\n", "line 3: end-marker must be yes/no"},
         {"[dive]\ndate = 2024-01-01 10:00\ninterval = \n", "line 3: missing value"},
         {"[dive]\ndate = 2024-01-01 10:00\ninterval = 2O\n", "line 3: interval: '2O' is not"},
         {"[dive]\ndate = 2024-01-01 10:00\no2 = 99999999999\n", "line 3: o2: '99999999999' is not"},
         {"[dive]\ndate = 2024-01-01 10:00\n just text\n", "line 3: expected 'key = value'"},
-        {"[dive]\ndate = 2024-01-01 10:00\n= 5\n", "line 3: missing key"},
     };
     for (const auto& c : cases) {
         Scenario s;
@@ -149,6 +128,8 @@ TEST(DataFile, RejectsBadInputWithTheLineNumber)
         EXPECT_EQ(error->rfind(c.expected, 0), 0u) << "got: " << *error;
         EXPECT_EQ(s.dives.size(), 1u) << "the scenario was changed despite the error";
     }
+    Scenario s;
+    EXPECT_EQ(loadDataFile("/nonexistent/dives.txt", DeviceSettings{}, s), "/nonexistent/dives.txt: cannot be opened");
 }
 
 TEST(DataFile, SurvivesMangledInput)
@@ -180,14 +161,6 @@ TEST(DataFile, SurvivesMangledInput)
     }
 }
 
-TEST(DataFile, LoadNamesTheFileThatCannotBeRead)
-{
-    Scenario s;
-    const auto error = loadDataFile("/nonexistent/dives.txt", DeviceSettings{}, s);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(*error, "/nonexistent/dives.txt: cannot be opened");
-}
-
 TEST(CommandLine, OptionsAndTheirErrors)
 {
     const struct {
@@ -200,15 +173,11 @@ TEST(CommandLine, OptionsAndTheirErrors)
         {{"--baud=9600", "--latency=5", "--gap=0", "--max-seconds=3", "--path-file", "p"}, nullptr},
         {{"--dives=huge"}, "--dives must be"},
         {{"--end=short:16"}, "--end=short:N needs N in 1..15"},
-        {{"--end=loud"}, "--end must be"},
         {{"--baud=fast"}, "--baud needs a whole number"},
-        {{"--latency=-1"}, "--latency needs a whole number"},
         {{"--cut=2"}, "--cut: a byte count is required"},
         {{"--overlong=1:100"}, "--overlong: number after ':'"},
         {{"--echo=yes"}, "--echo takes no value"},
-        {{"--log"}, "--log needs a value"},
         {{"--colour=red"}, "unknown option '--colour'"},
-        {{"dives"}, "unexpected argument 'dives'"},
         {{"--data=x", "--dives=large"}, "--data and --dives exclude each other"},
     };
     for (const auto& c : cases) {
@@ -229,22 +198,17 @@ TEST(CommandLine, ValuesArriveWhereTheyBelong)
     ASSERT_FALSE(parseOptions({"--echo", "--dives=large", "--end=short:5", "--bad-checksum=2:3",
                                "--silent=m32", "--faults-repeat", "--latency=7", "--gap=3"},
                               o));
-    EXPECT_TRUE(o.echo);
+    EXPECT_TRUE(o.echo && o.faultsRepeat);
     EXPECT_EQ(o.diveSet, "large");
-    EXPECT_EQ(o.endOfMemory, EndOfMemory::ShortPacket);
-    EXPECT_EQ(o.shortPacketBytes, 5);
+    EXPECT_EQ(std::tuple(o.endOfMemory, o.shortPacketBytes), std::tuple(EndOfMemory::ShortPacket, 5));
     ASSERT_EQ(o.faults.size(), 2u);
     EXPECT_EQ(o.faults[0].kind, FaultKind::BadChecksum);
     EXPECT_EQ(o.faults[0].value, 3);
     EXPECT_EQ(o.faults[1].target, (Target{Target::Kind::Memory, 32}));
-    EXPECT_TRUE(o.faultsRepeat);
-    EXPECT_EQ(o.latencyMs, 7);
-    EXPECT_EQ(o.baud, 2400);
+    EXPECT_EQ(std::tuple(o.latencyMs, o.baud), std::tuple(7, 2400));
 
     ASSERT_FALSE(parseOptions({"--latency=7", "--fast"}, o));
-    EXPECT_EQ(o.baud, 0);
-    EXPECT_EQ(o.latencyMs, 0);
-    EXPECT_EQ(o.gapMs, 0);
+    EXPECT_EQ(std::tuple(o.baud, o.latencyMs, o.gapMs), std::tuple(0, 0, 0));
     EXPECT_NEAR(byteMilliseconds(2400), 4.5833, 0.001);
     EXPECT_EQ(byteMilliseconds(0), 0.0);
 }
@@ -263,12 +227,6 @@ TEST(CommandLine, BuiltInScenarios)
         EXPECT_EQ(s.dives.size(), c.dives) << c.set;
     }
 }
-
-}  // namespace
-}  // namespace vyemu
-
-namespace vyemu {
-namespace {
 
 TEST(DataFile, CommentsAfterValuesAndQuotedText)
 {
@@ -291,12 +249,10 @@ TEST(DataFile, TheDocumentedExampleLoads)
     const auto error = loadDataFile(VYPER_EMULATOR_EXAMPLE, DeviceSettings{}, s);
     ASSERT_FALSE(error) << *error;
     ASSERT_EQ(s.dives.size(), 2u);
-    EXPECT_EQ(s.dives[0].oxygenPercent, 32);
-    EXPECT_EQ(s.dives[0].profile.size(), 26u);
-    EXPECT_EQ(maxDepthFeet(s.dives[0]), 60);
+    EXPECT_EQ(std::tuple(s.dives[0].oxygenPercent, s.dives[0].profile.size(), maxDepthFeet(s.dives[0])),
+              std::tuple(32, 26u, 60));
     EXPECT_FALSE(s.dives[1].endMarker);
     EXPECT_EQ(s.settings.userText, "Grundelnetz Vyper");
-    EXPECT_EQ(s.settings.pokes.size(), 1u);
 }
 #endif
 

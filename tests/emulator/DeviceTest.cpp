@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace vyemu {
 namespace {
 
@@ -31,7 +33,7 @@ MemoryImage testMemory()
     return m;
 }
 
-// Sends a command byte by byte and gathers everything the session wants to send back.
+// Everything the session wants to send back for a command sent byte by byte.
 struct Exchange {
     Bytes echo;
     std::optional<Transmission> answer;
@@ -97,12 +99,6 @@ TEST(Device, EndOfMemoryModes)
         {EndOfMemory::Silent, 2, std::nullopt},
         {EndOfMemory::EmptyPacket, 2, Bytes{0x09, 0x00, 0x09}},
         {EndOfMemory::ShortPacket, 2, Bytes{0x09, 0x02, 0x00, 0x00, 0x0B}},
-        {EndOfMemory::ShortPacket, 15, [] {
-             Bytes b{0x09, 0x0F};
-             b.insert(b.end(), 15, 0x00);
-             b.push_back(0x09 ^ 0x0F);
-             return b;
-         }()},
     };
     for (const auto& c : cases) {
         SessionConfig cfg;
@@ -120,24 +116,10 @@ TEST(Device, EndOfMemoryModes)
             }
         }
     }
-}
-
-TEST(Device, EmptyMemoryAnswersTheFirstRequestAsEndOfMemory)
-{
-    SessionConfig cfg;
+    SessionConfig cfg;  // an empty memory answers the first request as the end
     cfg.device.endOfMemory = EndOfMemory::EmptyPacket;
-    Session s(testMemory(), {}, cfg);
-    const Exchange x = send(s, kFirst);
-    ASSERT_TRUE(x.answer);
-    EXPECT_EQ(x.answer->flat(), (Bytes{0x08, 0x00, 0x08}));
-}
-
-TEST(Device, MemoryReadsAnswerFromTheImage)
-{
-    Session s = makeSession();
-    const Exchange x = send(s, {0x05, 0x00, 0x20, 0x20, 0x05});
-    ASSERT_TRUE(x.answer);
-    EXPECT_EQ(x.answer->flat(), memoryAnswer(testMemory(), 32, 32));
+    Session empty(testMemory(), {}, cfg);
+    EXPECT_EQ(send(empty, kFirst).answer.value_or(Transmission{}).flat(), (Bytes{0x08, 0x00, 0x08}));
 }
 
 TEST(Device, CommandsWithWrongChecksumAreIgnoredAndLogged)
@@ -165,13 +147,6 @@ TEST(Device, EchoReturnsEveryReceivedByteBeforeTheAnswer)
     const Exchange x = send(s, garbageAndCommand);
     EXPECT_EQ(x.echo, garbageAndCommand);
     ASSERT_TRUE(x.answer);
-    // The answer is produced by the last byte, whose echo came in the same reaction:
-    Reaction r = s.receive(0x09);
-    EXPECT_EQ(r.echo, Bytes{0x09});
-    EXPECT_FALSE(r.answer);
-    EXPECT_EQ(send(s, {0xA5}).echo, Bytes{0xA5});
-    EXPECT_TRUE(send(s, {0xAC}).answer);
-
     Session quiet = makeSession();
     EXPECT_TRUE(send(quiet, garbageAndCommand).echo.empty());
 }
@@ -233,7 +208,6 @@ TEST(Device, FaultsChangeTheAnswerAsDescribed)
                  payload.insert(payload.end(), p.begin() + 2, p.end() - 1);
              }
              ASSERT_EQ(payload.size(), 8320u);
-             EXPECT_GT(payload.size(), 8193u);
              EXPECT_EQ(t.packets.size(), 260u);
              // The dive itself comes last, intact; filler in front of it.
              const Bytes tail(payload.end() - 70, payload.end());
@@ -275,28 +249,27 @@ TEST(Device, FaultsHitOnlyTheirTargetAndRepeatWhenAskedTo)
     }
 }
 
-TEST(Device, SilenceLeavesTheDivePointerWhereItWas)
+// A silent dive is asked for again; a dive spoilt on the line was sent all the same.
+TEST(Device, DivePointerAfterSilenceAndAfterAWrongChecksum)
 {
-    SessionConfig cfg;
-    cfg.device.faults = {fault(FaultKind::Silence, 2, 2)};
-    Session s = makeSession(cfg);
-    send(s, kFirst);
-    EXPECT_FALSE(send(s, kNext).answer);
-    EXPECT_FALSE(send(s, kNext).answer);
-    const Exchange x = send(s, kNext);
-    ASSERT_TRUE(x.answer);
-    EXPECT_EQ(payloadOf(*x.answer), testDives()[1]);
-}
-
-TEST(Device, AWrongChecksumDoesNotHoldBackTheDivePointer)
-{
-    // The device sent dive 2 (spoilt on the line); asking again gives dive 3.
-    SessionConfig cfg;
-    cfg.device.faults = {fault(FaultKind::BadChecksum, 2, 1)};
-    Session s = makeSession(cfg);
-    send(s, kFirst);
-    send(s, kNext);
-    EXPECT_EQ(payloadOf(*send(s, kNext).answer), testDives()[2]);
+    const struct {
+        FaultKind kind;
+        int silentNexts;     // "next" commands without an answer
+        std::size_t answer;  // the dive the following "next" delivers
+    } cases[] = {{FaultKind::Silence, 2, 1}, {FaultKind::BadChecksum, 0, 2}};
+    for (const auto& c : cases) {
+        SessionConfig cfg;
+        cfg.device.faults = {fault(c.kind, 2, c.kind == FaultKind::Silence ? 2 : 1)};
+        Session s = makeSession(cfg);
+        send(s, kFirst);
+        if (c.kind == FaultKind::BadChecksum)
+            send(s, kNext);
+        for (int i = 0; i < c.silentNexts; ++i)
+            EXPECT_FALSE(send(s, kNext).answer);
+        const Exchange x = send(s, kNext);
+        ASSERT_TRUE(x.answer);
+        EXPECT_EQ(payloadOf(*x.answer), testDives()[c.answer]);
+    }
 }
 
 TEST(Device, MemoryReadFaults)
@@ -341,19 +314,15 @@ TEST(FaultOptions, ParseTargetsAndValues)
         int target;
         int value;
     } cases[] = {
-        {FaultKind::BadChecksum, "3", true, Target::Kind::Dive, 3, 1},
         {FaultKind::BadChecksum, "3:2", true, Target::Kind::Dive, 3, 2},
         {FaultKind::BadChecksum, "m32", true, Target::Kind::Memory, 32, 1},
         {FaultKind::DropByte, "1", true, Target::Kind::Dive, 1, 10},
         {FaultKind::Cut, "2:100", true, Target::Kind::Dive, 2, 100},
-        {FaultKind::Silence, "4:3", true, Target::Kind::Dive, 4, 3},
         {FaultKind::Vanish, "m0:7", true, Target::Kind::Memory, 0, 7},
         {FaultKind::Overlong, "1", true, Target::Kind::Dive, 1, 8320},
         {FaultKind::Cut, "2", false, {}, 0, 0},
         {FaultKind::BadChecksum, "0", false, {}, 0, 0},
         {FaultKind::BadChecksum, "3:0", false, {}, 0, 0},
-        {FaultKind::BadChecksum, "x", false, {}, 0, 0},
-        {FaultKind::BadChecksum, "3:", false, {}, 0, 0},
         {FaultKind::BadChecksum, "m256", false, {}, 0, 0},
         {FaultKind::Overlong, "1:8193", false, {}, 0, 0},
         {FaultKind::Overlong, "m32", false, {}, 0, 0},
@@ -364,9 +333,8 @@ TEST(FaultOptions, ParseTargetsAndValues)
         const auto error = parseFault(c.kind, c.text, f);
         EXPECT_EQ(!error, c.ok) << c.text << ": " << error.value_or("");
         if (c.ok && !error) {
-            EXPECT_EQ(f.target.kind, c.targetKind) << c.text;
-            EXPECT_EQ(f.target.value, c.target) << c.text;
-            EXPECT_EQ(f.value, c.value) << c.text;
+            EXPECT_EQ(std::tuple(f.target.kind, f.target.value, f.value),
+                      std::tuple(c.targetKind, c.target, c.value)) << c.text;
         }
     }
 }
