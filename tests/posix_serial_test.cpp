@@ -142,9 +142,9 @@ TEST(PosixSerialControl, ClosedPortIsHarmlessToCloseAndCountsNothing) {
     auto control = ControlFor(pty.SlavePath());
     control->SetPortOpen(false);
     EXPECT_EQ(control->InBufferCount(), 0);
-    EXPECT_THROW(control->Output(QByteArray("\x01", 1)), SerialFailure);
     try {
         control->Output(QByteArray("\x01", 1));
+        ADD_FAILURE() << "a closed port sent";
     } catch (const SerialFailure& f) {
         EXPECT_EQ(f.Kind(), SerialFailureKind::NotOpen);
     }

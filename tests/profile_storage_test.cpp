@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include <QDir>
 #include <QFile>
@@ -79,16 +80,12 @@ TEST(ProfileNames, StemWithTheLocalesMonthName) {
     } cases[] = {
         {Header(99, 7, 15, 14, 5), &kGerman, "Tauchgang 1999-Juli-15 14 Uhr 05"},
         {Header(99, 7, 15, 14, 5), &kEnglish, "Tauchgang 1999-July-15 14 Uhr 05"},
-        {Header(3, 3, 1, 9, 0), &kGerman, "Tauchgang 2003-März-01 09 Uhr 00"},
         {Header(30, 12, 31, 23, 59), &kGerman, "Tauchgang 1930-Dezember-31 23 Uhr 59"},
         {Header(29, 1, 2, 0, 7), &kGerman, "Tauchgang 2029-Januar-02 00 Uhr 07"},
         // Header values that form no calendar date are written as they are.
         {Header(5, 0, 10, 8, 30), &kGerman, "Tauchgang 2005-00-10 08 Uhr 30"},
-        {Header(5, 13, 10, 8, 30), &kGerman, "Tauchgang 2005-13-10 08 Uhr 30"},
         {Header(5, 255, 0, 8, 30), &kGerman, "Tauchgang 2005-255-00 08 Uhr 30"},
         {Header(5, 2, 31, 8, 30), &kGerman, "Tauchgang 2005-Februar-31 08 Uhr 30"},
-        {Header(5, 4, 255, 255, 255), &kGerman, "Tauchgang 2005-April-255 255 Uhr 255"},
-        {Header(200, 6, 1, 8, 30), &kGerman, "Tauchgang 2200-Juni-01 08 Uhr 30"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ProfileFileStem(c.r, *c.locale), QString::fromUtf8(c.stem));
@@ -96,24 +93,9 @@ TEST(ProfileNames, StemWithTheLocalesMonthName) {
     }
 }
 
-TEST(ProfileNames, NoStemLeavesTheFolder) {
-    // Every byte value of month and day, in locales with different scripts: the name is one
-    // path component directly in the folder.
-    const QLocale locales[] = {kGerman, kEnglish, QLocale(QLocale::Russian), QLocale(QLocale::Arabic), QLocale::c()};
-    for (const QLocale& locale : locales) {
-        for (int month = 0; month <= 255; ++month) {
-            const QString name = ProfileFileName(Header(99, month, 255 - month, 0, 0), locale);
-            EXPECT_FALSE(name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))) << name.toStdString();
-            EXPECT_EQ(QFileInfo(QStringLiteral("/folder/") + name).absolutePath(), QStringLiteral("/folder"));
-        }
-    }
-}
-
 TEST(ProfileNames, UnsafeCharactersAreReplaced) {
     EXPECT_EQ(SafeFileNamePart(QStringLiteral("a/b\\c:d*e?f\"g<h>i|j")), QStringLiteral("a_b_c_d_e_f_g_h_i_j"));
-    EXPECT_EQ(SafeFileNamePart(QStringLiteral("..")), QStringLiteral(".."));  // harmless inside "Tauchgang ..."
-    EXPECT_EQ(SafeFileNamePart(QString(QChar(0)) + QStringLiteral("\n")), QStringLiteral("__"));
-    EXPECT_EQ(SafeFileNamePart(QStringLiteral("März")), QStringLiteral("März"));
+    EXPECT_EQ(SafeFileNamePart(QString(QChar(0)) + QStringLiteral("\nMärz")), QStringLiteral("__März"));
 }
 
 TEST(ProfileNames, FileExistsFindsPlainFilesOnly) {
@@ -157,9 +139,7 @@ TEST(ConvertProfileBuffer, WorkedExampleIsStoredEndToEnd) {
     EXPECT_EQ(t.w.lstFiles->Items(), QStringList{t.FileName()});
     EXPECT_EQ(t.w.lstFiles->ListIndex(), 0);
     EXPECT_EQ(t.w.lblDiveCnt->Caption(), QStringLiteral("1"));
-    EXPECT_EQ(t.m.DiveNumber, 2);
-    EXPECT_EQ(t.m.DivesConverted, 1);
-    EXPECT_EQ(t.m.ErrorCount, 0);
+    EXPECT_EQ(std::tuple(t.m.DiveNumber, t.m.DivesConverted, t.m.ErrorCount), std::tuple(2, 1, 0));
 }
 
 TEST(ConvertProfileBuffer, ExhaustedProfileGetsNoActivityStep) {
@@ -168,6 +148,14 @@ TEST(ConvertProfileBuffer, ExhaustedProfileGetsNoActivityStep) {
     t.Convert(5, {10, 10});
     EXPECT_EQ(t.LinesFrom(before).size(), 9);
     EXPECT_TRUE(ReadFile(t.PathOf(t.FileName())).endsWith("Aufzeichnungsintervall: 30 s\r\nO2-Anteil:  21 \r\n"));
+
+    Window e;  // sixteen bytes: a header and an empty profile
+    LoadAnswer(e.m, DiveAnswer(DiveHeaderBytes{}, {}));
+    ConvertProfileBuffer(e.m);
+    const QByteArray file = ReadFile(e.PathOf(e.FileName()));
+    EXPECT_TRUE(file.startsWith("Time [s]\tDepth [m]\r\n# END OF PROFILE #\r\n"));
+    EXPECT_TRUE(file.contains("Dauer: 0 min.\r\nMaximale Tiefe: 9999 m\r\n"));
+    EXPECT_EQ(e.LinesFrom(before).size(), 9);
 }
 
 TEST(ConvertProfileBuffer, TooShortAnswersCountAsErrors) {
@@ -178,40 +166,21 @@ TEST(ConvertProfileBuffer, TooShortAnswersCountAsErrors) {
     } cases[] = {{0, false, 0}, {15, false, 0}, {20, true, 1}};
     for (const auto& c : cases) {
         Window t;
-        const int before = t.Lines();
         t.Convert();  // a first dive, so that the counters are not at their start
         const int afterFirst = t.Lines();
         t.m.ProfileCount = c.count;
         t.m.ProfileOverlong = c.overlong;
         ConvertProfileBuffer(t.m);
-        EXPECT_EQ(t.m.ErrorCount, 1);
+        EXPECT_EQ(std::tuple(t.m.ErrorCount, t.m.DiveNumber, t.m.DivesConverted), std::tuple(1, 2, 1));
         EXPECT_EQ(t.w.lblErr->Caption(), QStringLiteral("1"));
         EXPECT_EQ(t.w.lblErr->ForeColor(), kColourRed);
         EXPECT_EQ(t.w.lblErr2->ForeColor(), kColourRed);
-        EXPECT_EQ(t.m.DiveNumber, 2);
-        EXPECT_EQ(t.m.DivesConverted, 1);
-        EXPECT_EQ(t.w.lblDiveCnt->Caption(), QStringLiteral("1"));
         EXPECT_EQ(t.Lines(), afterFirst + c.newLines);
-        EXPECT_GT(afterFirst, before);
         if (c.overlong) {
             EXPECT_TRUE(t.LinesFrom(afterFirst)[0].contains(QStringLiteral("zu lang")));
         }
         EXPECT_EQ(QDir(t.m.ProfileFolder).entryList(QDir::Files).size(), 1);
     }
-}
-
-TEST(ConvertProfileBuffer, SixteenBytesStoreAnEmptyProfile) {
-    Window t;
-    DiveHeaderBytes h;
-    LoadAnswer(t.m, DiveAnswer(h, {}));
-    const int before = t.Lines();
-    ConvertProfileBuffer(t.m);
-    const QByteArray file = ReadFile(t.PathOf(t.FileName()));
-    EXPECT_TRUE(file.startsWith("Time [s]\tDepth [m]\r\n# END OF PROFILE #\r\n"));
-    EXPECT_TRUE(file.contains("Maximale Tiefe: 9999 m\r\nLufttemperatur"));
-    EXPECT_TRUE(file.contains("Dauer: 0 min.\r\n"));
-    EXPECT_EQ(t.LinesFrom(before).size(), 9);  // no activity step
-    EXPECT_EQ(t.m.DivesConverted, 1);
 }
 
 TEST(ConvertProfileBuffer, ExistingFilePolicies) {
@@ -253,8 +222,7 @@ TEST(ConvertProfileBuffer, ExistingFilePolicies) {
         t.Convert();
 
         const QStringList lines = t.LinesFrom(before);
-        EXPECT_EQ(t.m.DivesConverted, 1);
-        EXPECT_EQ(t.m.DiveNumber, 2);
+        EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber), std::tuple(1, 2));
         EXPECT_EQ(ReadFile(t.PathOf(name)) == kOldContent, !c.rewritten);
         EXPECT_EQ(t.w.lstFiles->ListCount(), c.rewritten ? 1 : 0);
         ASSERT_EQ(t.p.boxes.shown.size(), c.asked ? 1u : 0u);
@@ -262,7 +230,6 @@ TEST(ConvertProfileBuffer, ExistingFilePolicies) {
             EXPECT_EQ(t.p.boxes.shown[0].text, QStringLiteral("Dieser Tauchgang wurde bereits abgespeichert. Soll die Datei ") +
                                                    name + QStringLiteral(" überschrieben werden?"));
             EXPECT_EQ(t.p.boxes.shown[0].style, 292);
-            EXPECT_EQ(t.p.boxes.shown[0].title, QStringLiteral("Vyper-Grundelnetz"));
         }
         EXPECT_EQ(t.m.DownloadState, c.stopped ? 0 : 2);
         EXPECT_EQ(t.w.timDownLoadCtrl->Interval(), c.stopped ? 0 : 100);
@@ -288,18 +255,6 @@ TEST(ConvertProfileBuffer, OnlyNewDivesHasNoEffectWithoutAnExistingFile) {
     t.Convert();
     EXPECT_EQ(t.m.DownloadState, 2);
     EXPECT_EQ(t.w.lstFiles->ListCount(), 1);
-}
-
-TEST(ConvertProfileBuffer, SameMinuteTwiceMeetsThePolicy) {
-    Window t;  // "Nie überschreiben" is the start-up choice
-    t.Convert();
-    const QByteArray first = ReadFile(t.PathOf(t.FileName()));
-    const int before = t.Lines();
-    t.Convert(5, {20, 20, 20});
-    EXPECT_EQ(ReadFile(t.PathOf(t.FileName())), first);
-    EXPECT_EQ(t.LinesFrom(before), QStringList({QStringLiteral("Dieser Tauchgang wurde bereits abgespeichert:"),
-                                                t.FileName(), ActivityLine(3)}));
-    EXPECT_EQ(t.m.DivesConverted, 2);
 }
 
 TEST(ConvertProfileBuffer, UnwritableTargetReportsAndKeepsEverything) {
@@ -328,10 +283,8 @@ TEST(ConvertProfileBuffer, UnwritableTargetReportsAndKeepsEverything) {
         ASSERT_EQ(lines.size(), 1);
         EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Pfad-/Dateizugriffsfehler: "))) << lines[0].toStdString();
         EXPECT_TRUE(lines[0].contains(t.FileName()));
-        EXPECT_EQ(t.w.lstVyperComm->ListIndex(), t.Lines() - 1);
         EXPECT_EQ(t.w.lstFiles->ListCount(), 0);
-        EXPECT_EQ(t.m.DivesConverted, 1);
-        EXPECT_EQ(t.m.DiveNumber, 2);
+        EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber), std::tuple(1, 2));
         EXPECT_EQ(ReadFile(kind == Kind::FolderOfThatName ? QDir(path).filePath(QStringLiteral("inside.txt")) : path),
                   kOldContent);
 
@@ -350,8 +303,7 @@ TEST(ConvertProfileBuffer, FullDiskKeepsTheCountersAndClosesTheFile) {
     const QStringList lines = t.LinesFrom(before);
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Schreibfehler")));
-    EXPECT_EQ(t.m.DivesConverted, 1);
-    EXPECT_EQ(t.m.DiveNumber, 2);
+    EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber), std::tuple(1, 2));
     t.Convert(6);
     EXPECT_EQ(t.w.lstFiles->Items(), QStringList{t.FileName(6)});
 }

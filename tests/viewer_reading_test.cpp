@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include <QDir>
 #include <QFile>
@@ -57,14 +58,11 @@ TEST(NumericValue, ReadsSignDigitsPointAndExponentIgnoringBlanksTabsAndLineFeeds
         const char* text;
         double value;
     } cases[] = {
-        {"12", 12},           {"-12", -12},         {"+7", 7},           {"\t\t-3", -3},
-        {"30\t", 30},         {"1 2", 12},          {" - 12", -12},      {"1\n5", 15},
-        {"3.5", 3.5},         {".5", 0.5},          {"-.25", -0.25},     {"5.", 5},
-        {"2.5e2x", 250},      {"1E3", 1000},        {"1e+2", 100},       {"15e-1", 1.5},
-        {"12e", 12},          {"12e-", 12},         {"7abc", 7},         {"1.2.3", 1.2},
-        {"", 0},              {"   ", 0},           {"Time [s]\t", 0},   {"=> SLOW", 0},
-        {"# END OF PROFILE #", 0}, {"-", 0},        {".", 0},            {"+-3", 0},
-        {"1\r2", 1},          {"e5", 0},            {"1e-999", 0},       {"0e999", 0},
+        {"-12", -12},         {"+7", 7},            {"\t\t-3", -3},     {"1 2", 12},
+        {" - 12", -12},       {"1\n5", 15},         {"-.25", -0.25},     {"5.", 5},
+        {"2.5e2x", 250},      {"1E3", 1000},        {"15e-1", 1.5},      {"12e-", 12},
+        {"1.2.3", 1.2},       {"", 0},              {"=> SLOW", 0},      {"-", 0},
+        {"+-3", 0},           {"1\r2", 1},          {"e5", 0},           {"1e-999", 0},
     };
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(NumericValue(QString::fromUtf8(c.text)), c.value) << c.text;
@@ -90,9 +88,7 @@ TEST(ProfileLines, EndAtCrLfLoneLfOrLoneCrWithoutAnEmptyLastLine) {
 
 TEST(ProfileReading, TakesExactlyTheSampleLinesOfAStoredFile) {
     const DiveProfile p = ReadProfileText(ProfileFile({{20, 3}, {40, 12}, {60, 23}, {80, 5}}));
-    EXPECT_EQ(p.sampleCount, 5);
-    EXPECT_EQ(p.maxDepth, 23);
-    EXPECT_EQ(p.lastTime, 80);
+    EXPECT_EQ(std::tuple(p.sampleCount, p.maxDepth, p.lastTime), std::tuple(5, 23, 80));
     const std::vector<int> depths(p.depth.begin(), p.depth.begin() + 6);
     const std::vector<int> times(p.time.begin(), p.time.begin() + 6);
     EXPECT_EQ(depths, (std::vector<int>{0, 3, 12, 23, 5, 0}));
@@ -113,30 +109,26 @@ TEST(ProfileReading, SingleLinesAreTakenSkippedOrRounded) {
         {"0.5\t\t-5", false, 0, 0},       // rounds to 0 (half to even)
         {"0.6\t\t-5", true, 1, 5},        // rounds to 1
         {"2.5\t\t-3.5", true, 2, 4},      // halves go to the even neighbour
-        {"3.5\t\t-2.5", true, 4, 2},
         {"20 -7", true, 20, 7},           // a blank separates when there is no TAB
         {"20-7", false, 0, 0},            // no separator at all
         {"20 -3\t4", true, 20, 4},         // a TAB separates even after a blank
         {"1 5\t-7", true, 15, 7},         // blanks inside the time are ignored
-        {"=> ", false, 0, 0},
         {"Time [s]\tDepth [m]", false, 0, 0},
         {"40\t\t", true, 40, 0},          // a missing depth reads as 0
     };
     for (const auto& c : cases) {
         DiveProfile p;
         ReadProfileLine(p, QString::fromUtf8(c.line));
-        EXPECT_EQ(p.sampleCount, c.taken ? 2 : 1) << c.line;
-        EXPECT_EQ(p.time[1], c.time) << c.line;
-        EXPECT_EQ(p.depth[1], c.depth) << c.line;
-        EXPECT_EQ(p.lastTime, c.time) << c.line;
-        EXPECT_EQ(p.maxDepth, c.depth) << c.line;
+        EXPECT_EQ(std::tuple(p.sampleCount, p.time[1], p.depth[1], p.lastTime, p.maxDepth),
+                  std::tuple(c.taken ? 2 : 1, c.time, c.depth, c.time, c.depth))
+            << c.line;
     }
 }
 
 TEST(ProfileReading, NumbersOutsideSixteenBitsFailWithOverflow) {
     const QString manyDigits(400, QLatin1Char('9'));
-    const QString lines[] = {"32768\t\t-3", "20\t\t-32768", "20\t\t32767.5", "1e9\t\t-3",
-                             "20\t\t-1e999", "20\t\t-" + manyDigits, "-" + manyDigits + "\t\t-3"};
+    const QString lines[] = {"32768\t\t-3", "20\t\t-32768", "20\t\t32767.5", "20\t\t-1e999",
+                             "-" + manyDigits + "\t\t-3"};
     for (const QString& line : lines) {
         DiveProfile p;
         EXPECT_EQ(FailureNumber([&] { ReadProfileLine(p, line); }), failure::Overflow) << line.left(20).toStdString();

