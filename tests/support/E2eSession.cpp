@@ -1,0 +1,106 @@
+#include "support/E2eSession.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocale>
+
+#include "platform/AppInfo.h"
+#include "transfer/ActivityIndicator.h"
+
+namespace vyper::testing {
+
+namespace {
+constexpr int kTransferTimeoutMs = 30000;
+}  // namespace
+
+QString EmulatorPath() { return QStringLiteral(VYPER_EMULATOR_PATH); }
+QString GoldenFolder() { return QStringLiteral(VYPER_GOLDEN_DIR); }
+
+QString ProgramFileName(const StoredDive& d) {
+    return QStringLiteral("Tauchgang %1-%2-%3 %4.txt")
+        .arg(d.year)
+        .arg(QLocale::system().monthName(d.month, QLocale::LongFormat))
+        .arg(d.day, 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(d.time));
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing: ") + path.toUtf8() + ">";
+}
+
+QByteArray Golden(const StoredDive& d) { return ReadAll(GoldenFolder() + QStringLiteral("/e2e/") + d.golden); }
+
+QStringList EmulatorArguments(const QString& interfaceType, QStringList extra) {
+    // No line pacing: the answers come at once, well inside the program's quiet gap.
+    extra << QStringLiteral("--data=") + GoldenFolder() + QStringLiteral("/dives.txt") << QStringLiteral("--fast");
+    if (interfaceType == kSelfBuilt) extra << QStringLiteral("--echo");
+    return extra;
+}
+
+QStringList GoldenSettingsReport() {
+    return {
+        QStringLiteral("Maximale Tauchtiefe:\t\t18 m"),
+        QStringLiteral("Messintervall:\t\t\t20 sec."),
+        QStringLiteral("Tauchgänge:\t\t\t4"),
+        QStringLiteral("Gesamte Tauchzeit:\t\t51 min."),
+        QStringLiteral("Seriennummer:\t\t\t2041793"),
+        QStringLiteral("Benutzerinfo:\t\t\tGrundelnetz Vyper   "),
+        QStringLiteral("Bytes TG-Daten:\t\t\t168"),
+        QStringLiteral("Persönliche Einstellungen:\t\t0"),
+        QStringLiteral("Maßsystem                  \t\tmetrisch"),
+        QStringLiteral("Rechnermodus Dekompression: \tNitrox"),
+        QStringLiteral("Beleuchtung: \t\t\tAus."),
+        QStringLiteral("Beleuchtung Dauer: \t\t10"),
+        QStringLiteral("Tauchzeitalarm: \t\t\tAus."),
+        QStringLiteral("Tauchtiefenalarm: \t\t\tAn."),
+        QStringLiteral("Zeit bis Alarm: \t\t\t45 min."),
+        QStringLiteral("Alarmtiefe: \t\t\t30 m"),
+        ActivityLine(1),
+        QStringLiteral("OK."),
+    };
+}
+
+std::string Text(const QStringList& lines) { return lines.join(QLatin1Char('\n')).toStdString(); }
+
+QStringList LinesAfter(const QStringList& lines, const QString& first, int count) {
+    const qsizetype at = lines.indexOf(first);
+    return at < 0 ? QStringList{} : lines.mid(at + 1, count);
+}
+
+Program::Program(const QString& devicePath, const QString& interfaceType, int clockSpeed)
+    : serial_([this](int port) { return DevicePathForPort(settings_, port); }), waits_(clockSpeed) {
+    settings_.Save(QStringLiteral("Ports"), QStringLiteral("COM2"), devicePath);
+    settings_.Save(QStringLiteral("CommPort"), QStringLiteral("InterfaceType"), interfaceType);
+    QDir(folder_.path()).mkpath(QStringLiteral("Tauchprofile"));
+    window = std::make_unique<frmVyper>(Platform{serial_, settings_, boxes, waits_, AppInfo{folder_.path(), 0, 7}});
+    window->txtComDelay->SetText(QStringLiteral("0"));
+}
+
+void Program::Press(QPushButton* button) {
+    button->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (window->timDownLoadCtrl->Interval() > 0 && clock.elapsed() < kTransferTimeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ASSERT_EQ(window->timDownLoadCtrl->Interval(), 0) << "the transfer did not end";
+}
+
+QString Program::ProfilePath(const QString& name) const { return JoinPath(window->Module().ProfileFolder, name); }
+
+QStringList Program::StoredFiles() const {
+    return QDir(window->Module().ProfileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+}
+
+void Program::Store(const QString& name, const QByteArray& bytes) const {
+    QFile file(ProfilePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+}  // namespace vyper::testing
