@@ -34,12 +34,13 @@ QByteArray Packets(const std::vector<int32_t>& dive, int spoilt = -1) {
 // A download exchange: the profile command goes out through the real command procedure and
 // the dive computer's answer (with the echo of the self-built interface) comes back.
 struct Exchange {
-    Exchange(int16_t interfaceType, const std::vector<int32_t>& dive, int spoilt) : w(p.Services()), m(w.Module()) {
+    Exchange(int16_t interfaceType, const std::vector<int32_t>& dive, int spoilt, const QByteArray& noise = {})
+        : w(p.Services()), m(w.Module()) {
         p.serial.SetInputLen(1);
         p.serial.SetPortOpen(true);
         m.InterfaceType = interfaceType;
         m.DownloadState = 2;
-        const QByteArray answer = Packets(dive, spoilt);
+        const QByteArray answer = Packets(dive, spoilt) + noise;
         p.serial.onOutput = [this, interfaceType, answer](const QByteArray&) {
             if (p.serial.sent.size() < 3) return;
             if (interfaceType == 2) p.serial.Receive(p.serial.sent);
@@ -106,4 +107,17 @@ TEST(DamagedAnswers, AWholeAnswerThroughTheEchoIsStoredAndTheNextCommandStartsCl
     EXPECT_EQ(e.m.ProfileEcho, 3);
     EXPECT_EQ(e.m.ExpectedCount, 38);
     EXPECT_FALSE(e.m.ProfileDamaged);
+}
+
+TEST(DamagedAnswers, NoiseAfterTheLastPacketLeavesTheDiveWhole) {
+    // 25 bytes framed by the last packet's length, with a wrong checksum.
+    const QByteArray noise(25, static_cast<char>(0x55));
+    for (int16_t interfaceType : {1, 2}) {
+        Exchange e(interfaceType, DiveOf(70), -1, noise);
+        EXPECT_EQ(e.w.lstVyperComm->Items().last(), QStringLiteral("25 Zeichen empfangen. CRC Falsch")) << interfaceType;
+        EXPECT_FALSE(e.m.ProfileDamaged) << interfaceType;
+        ConvertProfileBuffer(e.m);
+        EXPECT_EQ(e.m.DivesConverted, 1) << interfaceType;
+        EXPECT_EQ(e.StoredFiles(), 1) << interfaceType;
+    }
 }

@@ -33,6 +33,7 @@ namespace {
 constexpr int kClockSpeed = 4;
 
 const QString kStartLine = QStringLiteral("Lese Speicher von Vyper...");
+const QString kDiscarded = QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen.");
 const QString kKeptLabel = QStringLiteral("Dieser Tauchgang wurde bereits abgespeichert:");
 const QString kOlderName = QStringLiteral("Tauchgang 2023-Mai-01 08 Uhr 00.txt");
 const QByteArray kOlderBytes = "Time [s]\tDepth [m]\r\n20\t\t-2\r\n# END OF PROFILE #\r\n";
@@ -129,11 +130,12 @@ const FaultRow kRows[] = {
      Options({"--bad-checksum=2"}),
      Options({"--bad-checksum=m32"}),
      Afterwards::TrueReport,
-     {{"B's first packet is refused, its short last packet alone is no dive: one error; the device has moved on, "
-       "so B is missing and C follows",
-       {kDiveA, kDiveC, kDiveD}, 3, {QStringLiteral("35 Zeichen empfangen. CRC Falsch"), QStringLiteral("04 Zeichen empfangen. CRC OK")}, 1},
-      {"as original; the refused first packet counts the echo (38 bytes), the last packet is framed by its own length",
-       {kDiveA, kDiveC, kDiveD}, 3, {QStringLiteral("38 Zeichen empfangen. CRC Falsch"), QStringLiteral("04 Zeichen empfangen. CRC OK")}, 1}},
+     {{"B's first packet is refused: B is discarded with a line, one error; the device has moved on, so B is "
+       "missing and C follows",
+       {kDiveA, kDiveC, kDiveD}, 3, {QStringLiteral("35 Zeichen empfangen. CRC Falsch"), QStringLiteral("04 Zeichen empfangen. CRC OK"), kDiscarded}, 1},
+      {"as original; the refused first packet counts the echo (38 bytes), and the last packet, framed as if the echo "
+       "were still in front of it, never completes",
+       {kDiveA, kDiveC, kDiveD}, 3, {QStringLiteral("38 Zeichen empfangen. CRC Falsch"), kDiscarded}, 1}},
      {{"block 1 is reported with a CRC Falsch line; only the checksum byte is wrong, so its values are the true ones",
        {}, {QStringLiteral("37 Zeichen empfangen. CRC Falsch")}, 1},
       {"as original: the echo is taken off first", {}, {QStringLiteral("37 Zeichen empfangen. CRC Falsch")}, 1}}},
@@ -255,8 +257,8 @@ const FaultRow kRows[] = {
      Afterwards::TrueReport,
      {{"a good packet of 15 zeros is one byte short of a dive: three CRC OK lines, three errors",
        {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {QStringLiteral("18 Zeichen empfangen. CRC OK")}, 0},
-      {"the echo in front keeps the short packet from being complete (it waits for 38 bytes): three errors, no line",
-       {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {}, 0}},
+      {"as original, the packet read behind the echo: three lines of 21 bytes", {kDiveA, kDiveB, kDiveC, kDiveD}, 3,
+       {QStringLiteral("21 Zeichen empfangen. CRC OK")}, 0}},
      {{"not applicable: the end of the memory concerns dive requests; memory reads always get their answer", {}, {}, 0},
       {"not applicable: as original", {}, {}, 0}}},
 };

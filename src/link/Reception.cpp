@@ -49,17 +49,22 @@ void AppendPayload(VyperComm& m, int32_t first, int32_t length) {
 }
 
 void TakeGoodPacket(VyperComm& m) {
+    int32_t length = 0;
     if (m.InterfaceType == 2 && m.DownloadState != 1 &&
         (m.ProfileEcho > 0 || m.ExpectedCount > kFullProfilePacket)) {
         // First packet of a profile answer with the echo in front: skip the k echo bytes.
         const int32_t k = std::min(m.ProfileEcho > 0 ? m.ProfileEcho : m.ExpectedCount - kFullProfilePacket,
                                    kLastIndex - 1);
-        AppendPayload(m, k + 2, m.RxBuffer[k + 1]);
+        length = m.RxBuffer[k + 1];
+        AppendPayload(m, k + 2, length);
         m.ExpectedCount = kFullProfilePacket;  // the packets after it carry no echo
         m.ProfileEcho = 0;
     } else {
-        AppendPayload(m, 2, m.RxBuffer[1]);
+        length = m.RxBuffer[1];
+        AppendPayload(m, 2, length);
     }
+    // A packet shorter than a full one is the last of a dive's answer.
+    if (m.DownloadState == 2 && length < kFullProfilePacket - 3) m.ProfileAnswerEnded = true;
     if (m.DownloadState == 2) {
         m.ui.lstVyperComm->AddItem(ZeroPad(m.RxCount, 2) + QStringLiteral(" Zeichen empfangen. CRC OK"));
     }
@@ -98,7 +103,8 @@ void comVyper_OnComm(VyperComm& m) {
         TakeGoodPacket(m);
     } else {
         m.ui.lstVyperComm->AddItem(ZeroPad(m.RxCount, 2) + QStringLiteral(" Zeichen empfangen. CRC Falsch"));
-        if (m.DownloadState == 2) m.ProfileDamaged = true;
+        // Only a packet of the answer leaves a hole; one after its last packet is line noise.
+        if (m.DownloadState == 2 && !m.ProfileAnswerEnded) m.ProfileDamaged = true;
     }
     m.ui.lstVyperComm->SelectLast();
     m.RxCount = 0;  // the next byte starts the next packet at index 0
@@ -136,6 +142,7 @@ void ResetRxState(VyperComm& m) {
     std::fill(m.ProfileBuffer.begin() + 1, m.ProfileBuffer.end(), 0);
     m.ProfileOverlong = false;
     m.ProfileDamaged = false;
+    m.ProfileAnswerEnded = false;
     m.ProfileEcho = 0;
 }
 

@@ -67,6 +67,9 @@ struct VyperComm {
     // Set when a packet of a dive's answer failed its checksum: the payloads that did arrive
     // leave a hole in the dive, which must not be stored as if it were whole.
     bool ProfileDamaged = false;
+    // Set once the short last packet of a dive's answer has been taken: a bad packet after it
+    // is noise on the line, not a hole in the dive. Cleared with the state.
+    bool ProfileAnswerEnded = false;
     // Echoed command bytes in front of the current profile packet: 3 for the first packet
     // of an answer through the self-built interface, else 0. Set by the profile commands.
     int32_t ProfileEcho = 0;
