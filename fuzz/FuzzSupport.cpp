@@ -86,9 +86,20 @@ MainWindowRig& SharedRig() {
     return *rig;
 }
 
+MainWindowRig& FreshRig() {
+    MainWindowRig& rig = SharedRig();
+    rig.Reset();
+    return rig;
+}
+
 void Finding(const char* what) {
     std::fprintf(stderr, "fuzz finding: %s\n", what);
     std::abort();
 }
 
 }  // namespace vyper::fuzzing
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    vyper::fuzzing::EnsureApplication();
+    return 0;
+}

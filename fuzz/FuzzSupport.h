@@ -10,8 +10,8 @@
 
 namespace vyper::fuzzing {
 
-// Creates the one application object of the process on Qt's offscreen platform.
-// Call from LLVMFuzzerInitialize; later calls do nothing.
+// Creates the one application object of the process on Qt's offscreen platform; later
+// calls do nothing. Every target's LLVMFuzzerInitialize (defined here) calls it.
 void EnsureApplication();
 
 // Reads the fuzz input front to back: fixed-size choices first, the rest as data.
@@ -46,6 +46,8 @@ struct MainWindowRig {
 
 // The one rig of the process, created at first use and kept to the end.
 MainWindowRig& SharedRig();
+// The shared rig, put back into its start-up state for the next input.
+MainWindowRig& FreshRig();
 
 // Stops the process in a way the fuzzer reports as a finding.
 [[noreturn]] void Finding(const char* what);

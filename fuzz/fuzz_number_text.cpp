@@ -32,11 +32,6 @@ void ExpectOnlyRuntimeFailure(F&& f) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::EnsureApplication();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::InputReader in(data, size);
     const int32_t n = static_cast<int32_t>(in.Dword());

@@ -14,14 +14,8 @@
 
 using namespace vyper;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::EnsureApplication();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzing::MainWindowRig& rig = fuzzing::SharedRig();
-    rig.Reset();
+    fuzzing::MainWindowRig& rig = fuzzing::FreshRig();
     VyperComm& m = rig.m();
     rig.platform.serial.SetInputLen(1);
 

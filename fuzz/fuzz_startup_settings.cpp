@@ -13,11 +13,6 @@
 
 using namespace vyper;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::EnsureApplication();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::InputReader in(data, size);
     const uint8_t present = in.Byte();

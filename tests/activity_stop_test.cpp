@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/Failure.h"
-#include "support/Fakes.h"
+#include "support/MainWindow.h"
 #include "transfer/ActivityIndicator.h"
 #include "transfer/TransferStop.h"
-#include "ui/main/frmVyper.h"
 
 using namespace vyper;
-using vyper::testing::TestPlatform;
+using vyper::testing::MainWindow;
 
 namespace {
 
@@ -42,8 +41,8 @@ TEST(ActivityIndicator, ThreeTimesNMustFitSixteenBits) {
 }
 
 TEST(ActivityIndicator, ShowActivityAppendsAndSelectsTheLine) {
-    TestPlatform p;
-    frmVyper w(p.Services());
+    MainWindow t;
+    auto& w = t.w;
     const int before = w.lstVyperComm->ListCount();
     ShowActivity(w.Module(), 19);
     ShowActivity(w.Module(), 19);
@@ -53,36 +52,25 @@ TEST(ActivityIndicator, ShowActivityAppendsAndSelectsTheLine) {
     EXPECT_EQ(w.lstVyperComm->ListIndex(), before + 1);
 }
 
-TEST(TransferStop, StopDuringADownload) {
-    TestPlatform p;
-    frmVyper w(p.Services());
-    VyperComm& m = w.Module();
-    m.comVyper().SetPortOpen(true);
-    p.serial.Receive(QByteArray("\x01\x02\x03", 3));
-    w.timDownLoadCtrl->SetInterval(100);
-    m.DownloadState = 2;
-    const int before = w.lstVyperComm->ListCount();
-
-    w.cmdStop->click();
-
-    EXPECT_EQ(m.DownloadState, 0);
-    EXPECT_EQ(w.timDownLoadCtrl->Interval(), 0);
-    EXPECT_EQ(p.serial.closes, 1);
-    const QStringList lines = w.lstVyperComm->Items().mid(before);
-    EXPECT_EQ(lines, QStringList({Line(3, kRight, 36), QStringLiteral("Übertragung unterbrochen.")}));
-    EXPECT_EQ(w.lstVyperComm->ListIndex(), w.lstVyperComm->ListCount() - 1);
-    EXPECT_EQ(w.focusWidget(), w.cmdClose);
-}
-
-TEST(TransferStop, StopWhileIdleTwiceAppendsBothTimes) {
-    TestPlatform p;
-    frmVyper w(p.Services());
-    const int before = w.lstVyperComm->ListCount();
-    cmdStop_Click(w.Module());
-    cmdStop_Click(w.Module());
-    const QStringList lines = w.lstVyperComm->Items().mid(before);
+TEST(TransferStop, StopsADownloadAndAppendsItsLinesEvenWhenIdle) {
+    MainWindow t;
+    t.m.comVyper().SetPortOpen(true);
+    t.p.serial.Receive(QByteArray("\x01\x02\x03", 3));
+    t.w.timDownLoadCtrl->SetInterval(100);
+    t.m.DownloadState = 2;
+    const qsizetype before = t.Lines().size();
     const QStringList pair{Line(3, kRight, 36), QStringLiteral("Übertragung unterbrochen.")};
-    EXPECT_EQ(lines, pair + pair);
-    EXPECT_FALSE(p.serial.PortOpen());
-    EXPECT_EQ(w.Module().DownloadState, 0);
+
+    t.w.cmdStop->click();
+    EXPECT_EQ(t.m.DownloadState, 0);
+    EXPECT_EQ(t.w.timDownLoadCtrl->Interval(), 0);
+    EXPECT_EQ(t.p.serial.closes, 1);
+    EXPECT_EQ(t.Lines().mid(before), pair);
+    EXPECT_EQ(t.w.lstVyperComm->ListIndex(), t.w.lstVyperComm->ListCount() - 1);
+    EXPECT_EQ(t.w.focusWidget(), t.w.cmdClose);
+
+    cmdStop_Click(t.m);  // idle now: the lines come again, nothing else happens
+    EXPECT_EQ(t.Lines().mid(before), pair + pair);
+    EXPECT_FALSE(t.p.serial.PortOpen());
+    EXPECT_EQ(t.p.serial.closes, 1);
 }

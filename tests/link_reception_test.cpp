@@ -3,17 +3,16 @@
 
 #include "link/Commands.h"
 #include "link/Reception.h"
-#include "support/Fakes.h"
-#include "ui/main/frmVyper.h"
+#include "support/DiveBytes.h"
+#include "support/MainWindow.h"
 
 using namespace vyper;
-using vyper::testing::Bytes;
-using vyper::testing::TestPlatform;
+using namespace vyper::testing;
 
 namespace {
 
 // A main window with its port open, in a given transfer state and interface.
-struct Link {
+struct Link : MainWindow {
     Link(int16_t downloadState, int16_t interfaceType) {
         p.serial.SetInputLen(1);  // as the port is configured for a transfer
         p.serial.SetPortOpen(true);
@@ -26,27 +25,9 @@ struct Link {
         while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
     }
     QStringList NewLines() const { return w.lstVyperComm->Items().mid(3); }  // after the banner
-    QByteArray Profile() const {
-        QByteArray out;
-        for (int32_t i = 0; i < m.ProfileCount; ++i) out.append(static_cast<char>(m.ProfileBuffer[i]));
-        return out;
-    }
-    QByteArray Rx(int32_t count) const {
-        QByteArray out;
-        for (int32_t i = 0; i < count; ++i) out.append(static_cast<char>(m.RxBuffer[i]));
-        return out;
-    }
-    TestPlatform p;
-    frmVyper w{p.Services()};
-    VyperComm& m = w.Module();
+    QByteArray Profile() const { return ToBytes({m.ProfileBuffer.begin(), m.ProfileBuffer.begin() + m.ProfileCount}); }
+    QByteArray Rx(int32_t count) const { return ToBytes({m.RxBuffer.begin(), m.RxBuffer.begin() + count}); }
 };
-
-QByteArray WithChecksum(QByteArray bytes, int flip = 0) {
-    char x = 0;
-    for (char c : bytes) x ^= c;
-    bytes.append(static_cast<char>(x ^ flip));
-    return bytes;
-}
 // Payload bytes first, first + 1, ... (mod 256).
 QByteArray Payload(int length, int first) {
     QByteArray out;

@@ -4,24 +4,17 @@
 #include "link/ByteList.h"
 #include "link/SerialSession.h"
 #include "link/Transmit.h"
-#include "support/Fakes.h"
-#include "ui/main/frmVyper.h"
+#include "support/MainWindow.h"
 
 using namespace vyper;
 using vyper::testing::Bytes;
-using vyper::testing::TestPlatform;
+using Window = vyper::testing::MainWindow;
 
 namespace {
 
 const QString kBusyCom2 =
     QStringLiteral("Schnittstelle COM2: wird bereits von einem anderem Programm oder Prozess verwendet.");
 const QString kNotReachable = QStringLiteral("Nur möglich, wenn Schnittstelle anprechbar ist.");
-
-struct Window {
-    TestPlatform p;
-    frmVyper w{p.Services()};
-    VyperComm& m = w.Module();
-};
 
 }  // namespace
 

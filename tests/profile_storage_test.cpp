@@ -11,15 +11,13 @@
 #include "profiles/ConvertProfileBuffer.h"
 #include "profiles/ProfileNames.h"
 #include "support/DiveBytes.h"
-#include "support/Fakes.h"
+#include "support/MainWindow.h"
 #include "transfer/ActivityIndicator.h"
-#include "ui/main/frmVyper.h"
 
 using namespace vyper;
 using vyper::testing::DiveAnswer;
 using vyper::testing::DiveHeaderBytes;
 using vyper::testing::LoadAnswer;
-using vyper::testing::TestPlatform;
 
 namespace {
 
@@ -48,12 +46,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 }
 
 // A main window with its module and the worked example's dive of 15 July 1999, 14:05.
-struct Window {
-    Window() : w(p.Services()), m(w.Module()) {}
-    TestPlatform p;
-    frmVyper w;
-    VyperComm& m;
-
+struct Window : vyper::testing::MainWindow {
     // The name the program gives the dive: computed with the system's month names, as it does.
     QString FileName(int minute = 5) const { return ProfileFileName(Header(99, 7, 15, 14, minute), QLocale::system()); }
     QString PathOf(const QString& name) const { return QDir(m.ProfileFolder).filePath(name); }
@@ -129,7 +122,7 @@ TEST(ConvertProfileBuffer, WorkedExampleIsStoredEndToEnd) {
         "Lufttemperatur vor TG: 25 \xB0" "C\r\nTemperatur auf maximaler Tiefe: 18 \xB0" "C\r\n"
         "Oberfl\xE4" "chenpause vor dem TG: 05 h 07 min\r\nAufzeichnungsintervall: 30 s\r\n");
     EXPECT_EQ(ReadFile(t.PathOf(t.FileName())), expected);
-    EXPECT_EQ(QDir(t.m.ProfileFolder).entryList(QDir::Files), QStringList{t.FileName()});
+    EXPECT_EQ(t.ProfileFiles(), QStringList{t.FileName()});
 
     const QStringList lines = t.LinesFrom(before);
     ASSERT_EQ(lines.size(), 10);
@@ -179,7 +172,7 @@ TEST(ConvertProfileBuffer, TooShortAnswersCountAsErrors) {
         if (c.overlong) {
             EXPECT_TRUE(t.LinesFrom(afterFirst)[0].contains(QStringLiteral("zu lang")));
         }
-        EXPECT_EQ(QDir(t.m.ProfileFolder).entryList(QDir::Files).size(), 1);
+        EXPECT_EQ(t.ProfileFiles().size(), 1);
     }
 }
 

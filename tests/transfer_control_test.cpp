@@ -6,45 +6,24 @@
 
 #include "link/Reception.h"
 #include "link/VyperComm.h"
-#include "support/Fakes.h"
+#include "support/DiveBytes.h"
+#include "support/MainWindow.h"
 #include "transfer/TransferControl.h"
 #include "ui/main/frmVyper.h"
 
 using namespace vyper;
-using vyper::testing::Bytes;
-using vyper::testing::TestPlatform;
+using namespace vyper::testing;
 
 namespace {
 
 // One byte on the line at 2400 baud with 11 bits a byte.
 constexpr double kByteMs = 11.0 * 1000.0 / 2400.0;
 
-struct DiveSpec {
-    int year, month, day, hour, minute;
-    std::vector<int> samples;  // profile bytes in time order
-    bool endMarker = true;
-};
-
-// The bytes of one dive as the dive computer sends them: dive end first, header last.
-QByteArray DiveBytes(const DiveSpec& d) {
-    QByteArray bytes = Bytes({0, 18});  // lead byte, temperature at maximum depth
-    if (d.endMarker) bytes.append(static_cast<char>(128));
-    for (auto it = d.samples.rbegin(); it != d.samples.rend(); ++it) bytes.append(static_cast<char>(*it));
-    bytes.append(Bytes({d.minute, d.hour, d.year, d.month, d.day, 24, 0, 0, 0, 0, 30, 0, 1, 30}));
-    return bytes;
-}
-
-// Packets of code, length, up to 32 payload bytes and checksum.
-QByteArray Packets(const QByteArray& payload) {
-    QByteArray out;
-    for (qsizetype i = 0; i < payload.size(); i += 32) {
-        const QByteArray part = payload.mid(i, 32);
-        QByteArray packet = Bytes({0x09, static_cast<int>(part.size())}) + part;
-        int x = 0;
-        for (char c : packet) x ^= static_cast<unsigned char>(c);
-        out += packet + Bytes({x});
-    }
-    return out;
+// One dive as the dive computer sends it: dive end first, header last; `samples` in time
+// order, closed by the end marker unless `endMarker` is false.
+QByteArray Dive(int year, int month, int day, int hour, int minute, std::vector<int> samples, bool endMarker = true) {
+    if (endMarker) samples.push_back(128);
+    return ToBytes(DiveAnswer({year, month, day, hour, minute, 30, 0, 24, 1, 30, 0, 18}, samples));
 }
 
 // A dive computer behind the fake serial control: it recognises the commands that were
@@ -63,7 +42,7 @@ public:
         };
     }
 
-    std::vector<DiveSpec> dives;
+    std::vector<QByteArray> dives;
     QByteArray memory = QByteArray(128, '\0');
     double latencyMs = 20;
     double packetGapMs = 5;
@@ -80,16 +59,13 @@ private:
         if ((byteAt(0) == 0x08 || byteAt(0) == 0x09) && command_.size() == 3) {
             commands.push_back(byteAt(0) == 0x08 ? QStringLiteral("08 165") : QStringLiteral("09 165"));
             next_ = byteAt(0) == 0x08 ? 0 : next_ + 1;
-            if (next_ < dives.size()) Schedule(Packets(DiveBytes(dives[next_])), true);
+            if (next_ < dives.size()) Schedule(Packets(dives[next_]), true);
             command_.clear();
         } else if (byteAt(0) == 0x05 && command_.size() == 5) {
             const int address = byteAt(2);
             const int length = byteAt(3);
             commands.push_back(QStringLiteral("05 00 %1 %2").arg(address).arg(length));
-            QByteArray reply = command_.left(4) + memory.mid(address, length);
-            int x = 0;
-            for (char c : reply) x ^= static_cast<unsigned char>(c);
-            Schedule(reply + Bytes({x}), false);
+            Schedule(WithChecksum(command_.left(4) + memory.mid(address, length)), false);
             command_.clear();
         } else if (byteAt(0) != 0x08 && byteAt(0) != 0x09 && byteAt(0) != 0x05) {
             command_.clear();
@@ -123,20 +99,16 @@ private:
     std::deque<std::pair<double, unsigned char>> line_;
 };
 
-std::vector<DiveSpec> FiveDives() {
+std::vector<QByteArray> FiveDives() {
     return {
-        {24, 7, 15, 14, 5, {10, 10, 122, 246, 2, 254}},
-        {24, 7, 14, 9, 30, std::vector<int>(40, 2)},
-        {24, 7, 12, 16, 0, {20, 20, 20, 236, 236, 236}},
-        {24, 6, 1, 8, 7, std::vector<int>(70, 1), false},
-        {23, 12, 24, 10, 45, {5, 5, 251, 251}},
+        Dive(24, 7, 15, 14, 5, {10, 10, 122, 246, 2, 254}),   Dive(24, 7, 14, 9, 30, std::vector<int>(40, 2)),
+        Dive(24, 7, 12, 16, 0, {20, 20, 20, 236, 236, 236}),  Dive(24, 6, 1, 8, 7, std::vector<int>(70, 1), false),
+        Dive(23, 12, 24, 10, 45, {5, 5, 251, 251}),
     };
 }
 
-struct Session {
-    Session() : w(p.Services()), m(w.Module()), device(p, m) {
-        w.txtComDelay->SetText(QStringLiteral("0"));
-    }
+struct Session : MainWindow {
+    Session() { w.txtComDelay->SetText(QStringLiteral("0")); }
     // Runs ticks while the control timer runs, at most `limit` of them.
     int RunTicks(int limit = 50) {
         int ticks = 0;
@@ -146,69 +118,60 @@ struct Session {
         }
         return ticks;
     }
-    QStringList Lines() const { return w.lstVyperComm->Items(); }
-    QStringList ProfileFiles() const {
-        return QDir(m.ProfileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-    }
-    TestPlatform p;
-    frmVyper w;
-    VyperComm& m;
-    ScriptedDevice device;
+    ScriptedDevice device{p, m};
 };
 
 QStringList Tail(const QStringList& lines, int n) { return lines.mid(lines.size() - n); }
 
 }  // namespace
 
-TEST(TransferControl, AllDivesEndAtTheErrorLimitWithTheSummary) {
-    Session s;
-    s.device.dives = FiveDives();
-    s.w.cmdDownload->click();
-    EXPECT_EQ(s.m.DownloadState, 2);
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 100);
-    EXPECT_EQ(s.RunTicks(), 8);
-    const std::vector<QString> expected = {
-        QStringLiteral("08 165"), QStringLiteral("09 165"), QStringLiteral("09 165"), QStringLiteral("09 165"),
-        QStringLiteral("09 165"), QStringLiteral("09 165"), QStringLiteral("09 165"), QStringLiteral("09 165"),
+TEST(TransferControl, DownloadsEndAtTheErrorLimitOrTheDiveLimit) {
+    const QStringList summary = {QString(), QStringLiteral("Übertragung beendet."), QString(),
+                                 QStringLiteral("Alle Tauchgänge wurden in das Datenformat von Lotwerk"),
+                                 QStringLiteral("umgewandelt und im Ordner")};
+    const struct {
+        const char* name;
+        bool device;
+        const char *nDives, *errMax;
+        int ticks, files, errors;
+        bool box;
+    } cases[] = {
+        {"all dives", true, "Alle", "3", 8, 5, 3, false},
+        {"dive limit", true, "2", "3", 2, 2, 0, true},
+        {"no device", false, "Alle", "4", 4, 0, 4, false},
     };
-    EXPECT_EQ(s.device.commands, expected);
-    EXPECT_EQ(Tail(s.Lines(), 7), QStringList({QString(), QStringLiteral("Übertragung beendet."), QString(),
-                                               QStringLiteral("Alle Tauchgänge wurden in das Datenformat von Lotwerk"),
-                                               QStringLiteral("umgewandelt und im Ordner"), s.m.ProfileFolder,
-                                               QStringLiteral("abgespeichert.")}));
-    EXPECT_EQ(s.w.lblErr->Caption(), QStringLiteral("3"));
-    EXPECT_EQ(s.w.lblErr->ForeColor(), kColourRed);
-    EXPECT_EQ(s.w.lblDiveCnt->Caption(), QStringLiteral("5"));
-    EXPECT_EQ(s.m.DivesConverted, 5);
-    EXPECT_EQ(s.ProfileFiles().size(), 5);
-    EXPECT_FALSE(s.p.serial.PortOpen());
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
-    EXPECT_EQ(s.w.lstVyperComm->ListIndex(), s.w.lstVyperComm->ListCount() - 1);
-}
-
-TEST(TransferControl, DiveLimitStopsAfterTheWantedDivesWithABox) {
-    Session s;
-    s.device.dives = FiveDives();
-    s.w.cmbNDives->SetText(QStringLiteral("2"));
-    s.w.cmdDownload->click();
-    EXPECT_EQ(s.RunTicks(), 2);
-    ASSERT_EQ(s.p.boxes.shown.size(), 1u);
-    EXPECT_EQ(s.p.boxes.shown[0].text, QStringLiteral("Übertragung beendet"));
-    EXPECT_EQ(s.p.boxes.shown[0].style, 0);
-    EXPECT_FALSE(s.p.serial.PortOpen());
-    EXPECT_FALSE(s.Lines().contains(QStringLiteral("Übertragung beendet.")));
-    EXPECT_EQ(s.ProfileFiles().size(), 2);
-    EXPECT_EQ(s.m.DownloadState, 2);
-}
-
-TEST(TransferControl, NoDeviceRepeatsTheFirstRequestUntilTheErrorLimit) {
-    Session s;
-    s.w.txtErrMax->SetText(QStringLiteral("4"));
-    s.w.cmdDownload->click();
-    EXPECT_EQ(s.RunTicks(), 4);
-    EXPECT_EQ(s.device.commands, std::vector<QString>(4, QStringLiteral("08 165")));
-    EXPECT_EQ(Tail(s.Lines(), 3), QStringList({QString(), QStringLiteral("Übertragung beendet."), QString()}));
-    EXPECT_EQ(s.m.DivesConverted, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        if (c.device) s.device.dives = FiveDives();
+        s.w.cmbNDives->SetText(QString::fromUtf8(c.nDives));
+        s.w.txtErrMax->SetText(QString::fromUtf8(c.errMax));
+        s.w.cmdDownload->click();
+        EXPECT_EQ(s.m.DownloadState, 2);
+        EXPECT_EQ(s.RunTicks(), c.ticks);
+        // The first request, then one next-dive request per tick.
+        std::vector<QString> commands(c.ticks, QStringLiteral("09 165"));
+        commands[0] = QStringLiteral("08 165");
+        EXPECT_EQ(s.device.commands, c.device ? commands : std::vector<QString>(c.ticks, QStringLiteral("08 165")));
+        EXPECT_EQ(s.ProfileFiles().size(), c.files);
+        EXPECT_EQ(s.m.DivesConverted, c.files);
+        EXPECT_EQ(s.w.lblDiveCnt->Caption(), QString::number(c.files));
+        EXPECT_EQ(s.w.lblErr->Caption(), QString::number(c.errors));
+        EXPECT_FALSE(s.p.serial.PortOpen());
+        EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+        ASSERT_EQ(s.p.boxes.shown.size(), c.box ? 1u : 0u);
+        if (c.box) {
+            EXPECT_EQ(s.p.boxes.shown[0].text, QStringLiteral("Übertragung beendet"));
+            EXPECT_EQ(s.p.boxes.shown[0].style, 0);
+            EXPECT_FALSE(s.Lines().contains(QStringLiteral("Übertragung beendet.")));
+        } else if (c.files > 0) {
+            EXPECT_EQ(Tail(s.Lines(), 7), summary + QStringList({s.m.ProfileFolder, QStringLiteral("abgespeichert.")}));
+            EXPECT_EQ(s.w.lblErr->ForeColor(), kColourRed);
+        } else {
+            EXPECT_EQ(Tail(s.Lines(), 3), summary.mid(0, 3));
+        }
+        EXPECT_EQ(s.w.lstVyperComm->ListIndex(), s.w.lstVyperComm->ListCount() - 1);
+    }
 }
 
 TEST(TransferControl, SettingsReadRunsFourBlocksAndReports) {
@@ -286,12 +249,12 @@ TEST(TransferControl, OnlyNewDivesStopsAtAStoredDiveWithOneIdleTick) {
 TEST(TransferControl, AReplyTricklingInWithShortGapsArrivesWhole) {
     for (double gap : {0.0, 150.0}) {
         Session s;
-        s.device.dives = {{24, 7, 15, 14, 5, std::vector<int>(120, 2)}};
+        s.device.dives = {Dive(24, 7, 15, 14, 5, std::vector<int>(120, 2))};
         s.device.slowPacket = 2;
         s.device.slowPacketGapMs = gap;
         s.w.cmdDownload->click();
         timDownLoadCtrl_Timer(s.m);
-        EXPECT_EQ(s.m.ProfileCount, DiveBytes(s.device.dives[0]).size()) << gap;
+        EXPECT_EQ(s.m.ProfileCount, s.device.dives[0].size()) << gap;
         EXPECT_EQ(s.m.DivesConverted, 1) << gap;
         ASSERT_EQ(s.ProfileFiles().size(), 1) << gap;
         QFile file(QDir(s.m.ProfileFolder).filePath(s.ProfileFiles()[0]));

@@ -9,12 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "support/Fakes.h"
-#include "ui/main/frmVyper.h"
+#include "support/MainWindow.h"
 #include "ui/viewer/frmShowDive.h"
 
 using namespace vyper;
-using vyper::testing::TestPlatform;
 
 namespace {
 
@@ -32,16 +30,16 @@ QByteArray ProfileBytes(const std::vector<std::pair<int, int>>& samples) {
     return bytes;
 }
 
-// Puts a profile file into the program's profile folder and lists it in lstFiles.
-void StoreProfile(TestPlatform& p, frmVyper& w, const QString& name, const QByteArray& bytes) {
-    QDir folder(p.programFolder.path());
-    folder.mkpath(QStringLiteral("Tauchprofile"));
-    QFile file(folder.filePath(QStringLiteral("Tauchprofile/") + name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    w.lstFiles->AddItem(name);
-}
+struct Window : vyper::testing::MainWindow {
+    // Puts a profile file into the program's profile folder and lists it in lstFiles.
+    void Store(const char* name, const QByteArray& bytes) {
+        QFile file(QDir(m.ProfileFolder).filePath(QString::fromUtf8(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        w.lstFiles->AddItem(QString::fromUtf8(name));
+    }
+};
 
 // While a modal viewer runs, checks it once it has been activated and then closes it.
 class ViewerWatch {
@@ -74,9 +72,10 @@ const std::vector<std::pair<int, int>> kLevelDive = {{30, 10}, {60, 10}, {90, 10
 
 TEST(ShowDive, NothingSelectedDrawsTheAxesThenSaysSoAndCloses) {
     for (bool withEntries : {false, true}) {
-        TestPlatform p;
-        frmVyper w(p.Services());
-        if (withEntries) StoreProfile(p, w, QStringLiteral("a.txt"), ProfileBytes(kLevelDive));
+        Window t;
+        vyper::testing::TestPlatform& p = t.p;
+        frmVyper& w = t.w;
+        if (withEntries) t.Store("a.txt", ProfileBytes(kLevelDive));
         frmShowDive v(w.Module(), &w);
         v.Form_Activate();
         ASSERT_EQ(p.boxes.shown.size(), 1u);
@@ -104,11 +103,11 @@ TEST(ShowDive, FailuresAreReportedAndCloseTheWindow) {
         {"tief.txt", ProfileBytes({{30, 40000}}), QStringLiteral("Fehler: Überlauf")},
     };
     for (const auto& c : cases) {
-        TestPlatform p;
-        frmVyper w(p.Services());
-        const QString name = QString::fromUtf8(c.name);
-        if (c.bytes.isEmpty()) w.lstFiles->AddItem(name);
-        else StoreProfile(p, w, name, c.bytes);
+        Window t;
+        vyper::testing::TestPlatform& p = t.p;
+        frmVyper& w = t.w;
+        if (c.bytes.isEmpty()) w.lstFiles->AddItem(QString::fromUtf8(c.name));
+        else t.Store(c.name, c.bytes);
         w.lstFiles->SetListIndex(0);
         frmShowDive v(w.Module(), &w);
         v.Form_Activate();
@@ -121,9 +120,10 @@ TEST(ShowDive, FailuresAreReportedAndCloseTheWindow) {
 }
 
 TEST(ShowDive, ShownWindowPlotsTheSelectedProfileInItsColour) {
-    TestPlatform p;
-    frmVyper w(p.Services());
-    StoreProfile(p, w, QStringLiteral("Tauchgang 14. August 2003 10 Uhr 05.txt"), ProfileBytes(kLevelDive));
+    Window t;
+    vyper::testing::TestPlatform& p = t.p;
+    frmVyper& w = t.w;
+    t.Store("Tauchgang 14. August 2003 10 Uhr 05.txt", ProfileBytes(kLevelDive));
     w.lstFiles->SetListIndex(0);
     frmShowDive v(w.Module(), &w);
     v.show();
@@ -161,39 +161,33 @@ TEST(ShowDive, ShownWindowPlotsTheSelectedProfileInItsColour) {
     EXPECT_EQ(v.grab().toImage(), image);
 }
 
-TEST(ShowDive, ButtonOpensTheViewerModallyForTheSelectedFile) {
-    TestPlatform p;
-    frmVyper w(p.Services());
-    w.show();
-    StoreProfile(p, w, QStringLiteral("a.txt"), ProfileBytes({{30, 4}, {60, 7}}));
-    StoreProfile(p, w, QStringLiteral("b.txt"), ProfileBytes(kLevelDive));
-    w.lstFiles->SetListIndex(1);
-    QString caption;
-    ViewerWatch watch([&](frmShowDive& v) { caption = v.lblInfo->Caption(); });
-    w.cmdShowDive->click();  // returns when the viewer is closed
-    EXPECT_EQ(watch.seen, 1);
-    EXPECT_EQ(caption, QStringLiteral("Max.Tauchtiefe: 10m. Tauchzeit: 2min."));
-    EXPECT_TRUE(p.boxes.shown.empty());
-}
-
-TEST(ShowDive, ButtonWithoutSelectionShowsTheMessageAndReturns) {
-    TestPlatform p;
-    frmVyper w(p.Services());
-    w.show();
-    StoreProfile(p, w, QStringLiteral("a.txt"), ProfileBytes(kLevelDive));
-    w.cmdShowDive->click();  // the viewer closes itself after the message
-    ASSERT_EQ(p.boxes.shown.size(), 1u);
-    EXPECT_EQ(p.boxes.shown[0].text, QStringLiteral("Kein Tauchgang ausgewählt."));
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+TEST(ShowDive, ButtonOpensTheViewerModallyOrSaysNothingIsSelected) {
+    for (bool selected : {true, false}) {
+        Window t;
+        t.w.show();
+        t.Store("a.txt", ProfileBytes({{30, 4}, {60, 7}}));
+        t.Store("b.txt", ProfileBytes(kLevelDive));
+        if (selected) t.w.lstFiles->SetListIndex(1);
+        QString caption;
+        ViewerWatch watch([&](frmShowDive& v) { caption = v.lblInfo->Caption(); });
+        t.w.cmdShowDive->click();  // returns when the viewer is closed (by itself without a selection)
+        EXPECT_EQ(watch.seen, selected ? 1 : 0);
+        EXPECT_EQ(caption, selected ? QStringLiteral("Max.Tauchtiefe: 10m. Tauchzeit: 2min.") : QString());
+        EXPECT_EQ(t.p.boxes.shown.size(), selected ? 0u : 1u);
+        if (!selected) {
+            EXPECT_EQ(t.p.boxes.shown[0].text, QStringLiteral("Kein Tauchgang ausgewählt."));
+        }
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
 }
 
 TEST(ShowDive, DoubleClickOnAFileOpensThatFile) {
-    TestPlatform p;
-    frmVyper w(p.Services());
+    Window t;
+    frmVyper& w = t.w;
     w.show();
-    StoreProfile(p, w, QStringLiteral("a.txt"), ProfileBytes({{30, 4}, {60, 7}}));
-    StoreProfile(p, w, QStringLiteral("b.txt"), ProfileBytes(kLevelDive));
-    StoreProfile(p, w, QStringLiteral("c.txt"), ProfileBytes({{30, 1}}));
+    t.Store("a.txt", ProfileBytes({{30, 4}, {60, 7}}));
+    t.Store("b.txt", ProfileBytes(kLevelDive));
+    t.Store("c.txt", ProfileBytes({{30, 1}}));
     QString caption;
     ViewerWatch watch([&](frmShowDive& v) { caption = v.lblInfo->Caption(); });
     const QRect first = w.lstFiles->visualItemRect(w.lstFiles->item(0));

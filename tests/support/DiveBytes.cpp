@@ -14,6 +14,29 @@ std::vector<int32_t> DiveAnswer(const DiveHeaderBytes& h, const std::vector<int>
     return bytes;
 }
 
+QByteArray ToBytes(const std::vector<int32_t>& values) {
+    QByteArray out;
+    for (int32_t v : values) out.append(static_cast<char>(v));
+    return out;
+}
+
+QByteArray WithChecksum(QByteArray bytes, int flip) {
+    char x = 0;
+    for (char c : bytes) x ^= c;
+    bytes.append(static_cast<char>(x ^ flip));
+    return bytes;
+}
+
+QByteArray Packets(const QByteArray& payload, int code, int spoilt) {
+    QByteArray out;
+    for (qsizetype i = 0; i < payload.size(); i += 32) {
+        const QByteArray part = payload.mid(i, 32);
+        out += WithChecksum(QByteArray(1, static_cast<char>(code)) + QByteArray(1, static_cast<char>(part.size())) + part,
+                            i / 32 == spoilt ? 0x40 : 0);
+    }
+    return out;
+}
+
 void LoadAnswer(VyperComm& m, const std::vector<int32_t>& answer) {
     m.ProfileBuffer.fill(0);
     std::copy(answer.begin(), answer.end(), m.ProfileBuffer.begin());

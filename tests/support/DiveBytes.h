@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +28,16 @@ struct DiveHeaderBytes {
 // The bytes of one dive in arrival order: slots 0 and 1, the profile bytes (given in time
 // order, so the first one lands in slot N-15), then the 14 header bytes in the top slots.
 std::vector<int32_t> DiveAnswer(const DiveHeaderBytes& header, const std::vector<int>& profileInTimeOrder);
+
+// The values as bytes.
+QByteArray ToBytes(const std::vector<int32_t>& values);
+
+// `bytes` with their XOR checksum appended; a non-zero `flip` spoils the checksum.
+QByteArray WithChecksum(QByteArray bytes, int flip = 0);
+
+// The payload cut into packets of `code`, length, up to 32 bytes and checksum, as the dive
+// computer sends an answer; the packet with index `spoilt` gets a wrong checksum.
+QByteArray Packets(const QByteArray& payload, int code = 0x09, int spoilt = -1);
 
 // Puts an answer into ProfileBuffer/ProfileCount as the reception would.
 void LoadAnswer(VyperComm& m, const std::vector<int32_t>& answer);
