@@ -43,8 +43,8 @@ TEST_P(EndToEnd, SettingsReadReportsTheDeviceMemory) {
     EXPECT_EQ(emulator.Commands(), reads);
 }
 
-TEST_P(EndToEnd, DownloadWritesEveryDiveAsTheHandCheckedFile) {
-    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(GetParam().type));
+TEST_P(EndToEnd, DownloadAtLinePaceWritesEveryDiveAsTheHandCheckedFile) {
+    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(GetParam().type, {}, true));
     Program program(emulator.DevicePath(), GetParam().type);
     program.Press(program.window->cmdDownload);
 

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -64,203 +65,147 @@ enum class Afterwards {
     StartRefused,     // the device has gone (the emulator ended with status 3): refused with a box
 };
 
+template <typename CellType>
+using Pair = std::array<CellType, 2>;  // original, self-built
+
 struct FaultRow {
     const char* name;
     QStringList downloadFault;  // emulator options for the download columns
     QStringList settingsFault;  // emulator options for the settings columns; empty: not applicable
     Afterwards afterwards;
-    DownloadCell download[2];   // original, self-built
-    SettingsCell settings[2];   // original, self-built
+    Pair<DownloadCell> download;
+    Pair<SettingsCell> settings;
 };
 
-QStringList Options(std::initializer_list<const char*> options) {
-    QStringList list;
-    for (const char* o : options) list << QString::fromUtf8(o);
-    return list;
+// A cell that the self-built interface repeats, with the echo making no difference.
+template <typename CellType>
+Pair<CellType> AsOriginal(const CellType& original, const char* selfBuilt = "as original") {
+    CellType copy = original;
+    copy.outcome = selfBuilt;
+    return {original, copy};
 }
+
+const std::vector<StoredDive> kAll = {kDiveA, kDiveB, kDiveC, kDiveD};
 
 // Block 1 of a reply that came without its first 5 bytes being dropped: the self-built
 // interface's echo "05 00 20 20 05" stays in front of an unfinished reply, so every value
 // is read five places too early.
-const QStringList kBlock1ShiftedByEcho = {
-    QStringLiteral("Messintervall:\t\t\t32 sec."),
-    QStringLiteral("Tauchgänge:\t\t\t32"),
-    QStringLiteral("Gesamte Tauchzeit:\t\t1285 min."),
-    QStringLiteral("Seriennummer:\t\t\t05104"),
-};
-const QStringList kBlock1Zeros = {
-    QStringLiteral("Messintervall:\t\t\t0 sec."),
-    QStringLiteral("Tauchgänge:\t\t\t0"),
-    QStringLiteral("Gesamte Tauchzeit:\t\t0 min."),
-    QStringLiteral("Seriennummer:\t\t\t0000"),
-    QStringLiteral("Benutzerinfo:\t\t\t") + Blank(20),
-};
+const QStringList kBlock1ShiftedByEcho = {"Messintervall:\t\t\t32 sec.", "Tauchgänge:\t\t\t32",
+                                          "Gesamte Tauchzeit:\t\t1285 min.", "Seriennummer:\t\t\t05104"};
+const QString kCutUserInfoShifted = "Benutzerinfo:\t\t\t" + Blank(1) + "]" + Blank(3) + "Grun" + Blank(11);
+const QStringList kBlock1Zeros = {"Messintervall:\t\t\t0 sec.", "Tauchgänge:\t\t\t0", "Gesamte Tauchzeit:\t\t0 min.",
+                                  "Seriennummer:\t\t\t0000", "Benutzerinfo:\t\t\t" + Blank(20)};
 const QStringList kBlocks2And3Zeros = {
-    QStringLiteral("Bytes TG-Daten:\t\t\t0"),
-    QStringLiteral("Persönliche Einstellungen:\t\t0"),
-    QStringLiteral("Maßsystem                  \t\tU.S."),
-    QStringLiteral("Rechnermodus Dekompression: \tLuft"),
-    QStringLiteral("Beleuchtung Dauer: \t\t0"),
-    QStringLiteral("Tauchtiefenalarm: \t\t\tAus."),
-    QStringLiteral("Zeit bis Alarm: \t\t\t0 min."),
-    QStringLiteral("Alarmtiefe: \t\t\t0 m"),
-};
+    "Bytes TG-Daten:\t\t\t0",       "Persönliche Einstellungen:\t\t0",     "Maßsystem                  \t\tU.S.",
+    "Rechnermodus Dekompression: \tLuft", "Beleuchtung Dauer: \t\t0", "Tauchtiefenalarm: \t\t\tAus.",
+    "Zeit bis Alarm: \t\t\t0 min.",    "Alarmtiefe: \t\t\t0 m"};
 
 // Blocks 1 and 3 after the noise of the seed 1: the bytes 97 D6 3C FB DC 53 AE 88 37 1A 12 51
 // and 77 FE E0 B6 F5 F9 27 5F AF 29 7E 2C in place of each reply's first 12 bytes. The
 // mode byte 0x5F is no mode: that line is left out.
 const QStringList kBlocksWithNoise = {
-    QStringLiteral("Messintervall:\t\t\t55 sec."),
-    QStringLiteral("Tauchgänge:\t\t\t44680"),
-    QStringLiteral("Gesamte Tauchzeit:\t\t56403 min."),
-    QStringLiteral("Seriennummer:\t\t\t26188193"),
-    QStringLiteral("Persönliche Einstellungen:\t\t245"),
-    QStringLiteral("Maßsystem                  \t\tU.S."),
-    QStringLiteral("Rechnermodus Dekompression: "),
-    QStringLiteral("Beleuchtung Dauer: \t\t47"),
-    QStringLiteral("Zeit bis Alarm: \t\t\t44 min."),
-};
+    "Messintervall:\t\t\t55 sec.", "Tauchgänge:\t\t\t44680", "Gesamte Tauchzeit:\t\t56403 min.",
+    "Seriennummer:\t\t\t26188193", "Persönliche Einstellungen:\t\t245", "Maßsystem                  \t\tU.S.",
+    "Rechnermodus Dekompression: ", "Beleuchtung Dauer: \t\t47", "Zeit bis Alarm: \t\t\t44 min."};
 
 QStringList Plus(QStringList a, const QStringList& b) { return a << b; }
 
-const char* const kNoMemoryRead = "not applicable: the fault concerns dive answers only; a settings read sends memory reads";
+const Pair<SettingsCell> kNoMemoryRead = AsOriginal<SettingsCell>(
+    {"not applicable: the fault concerns dive answers only; a settings read sends memory reads", {}, {}, 0},
+    "not applicable: as original");
+const Pair<SettingsCell> kNoEndOfMemory = AsOriginal<SettingsCell>(
+    {"not applicable: the end of the memory concerns dive requests; memory reads always get their answer", {}, {}, 0},
+    "not applicable: as original");
+const QString kCrc37 = "37 Zeichen empfangen. CRC Falsch";
 
 const FaultRow kRows[] = {
-    {"BadChecksum",
-     Options({"--bad-checksum=2"}),
-     Options({"--bad-checksum=m32"}),
+    {"BadChecksum", {"--bad-checksum=2"}, {"--bad-checksum=m32"}, Afterwards::TrueReport,
+     {{{"B's first packet is refused: B is discarded with a line, one error; the device has moved on, so B is "
+        "missing and C follows",
+        {kDiveA, kDiveC, kDiveD}, 3, {"35 Zeichen empfangen. CRC Falsch", "04 Zeichen empfangen. CRC OK", kDiscarded}, 1},
+       {"as original; the refused first packet counts the echo (38 bytes), and the last packet, framed as if the echo "
+        "were still in front of it, never completes",
+        {kDiveA, kDiveC, kDiveD}, 3, {"38 Zeichen empfangen. CRC Falsch", kDiscarded}, 1}}},
+     AsOriginal<SettingsCell>({"block 1 is reported with a CRC Falsch line; only the checksum byte is wrong, so its "
+                               "values are the true ones", {}, {kCrc37}, 1},
+                              "as original: the echo is taken off first")},
+
+    {"BadChecksumEveryTime", {"--bad-checksum=1", "--faults-repeat"}, {"--bad-checksum=m96", "--faults-repeat"},
      Afterwards::TrueReport,
-     {{"B's first packet is refused: B is discarded with a line, one error; the device has moved on, so B is "
-       "missing and C follows",
-       {kDiveA, kDiveC, kDiveD}, 3, {QStringLiteral("35 Zeichen empfangen. CRC Falsch"), QStringLiteral("04 Zeichen empfangen. CRC OK"), kDiscarded}, 1},
-      {"as original; the refused first packet counts the echo (38 bytes), and the last packet, framed as if the echo "
-       "were still in front of it, never completes",
-       {kDiveA, kDiveC, kDiveD}, 3, {QStringLiteral("38 Zeichen empfangen. CRC Falsch"), kDiscarded}, 1}},
-     {{"block 1 is reported with a CRC Falsch line; only the checksum byte is wrong, so its values are the true ones",
-       {}, {QStringLiteral("37 Zeichen empfangen. CRC Falsch")}, 1},
-      {"as original: the echo is taken off first", {}, {QStringLiteral("37 Zeichen empfangen. CRC Falsch")}, 1}}},
+     {{{"every answer to 08 165 is refused: three errors, no dive, no file, no summary", {}, 3,
+        {"35 Zeichen empfangen. CRC Falsch"}, 3},
+       {"as original", {}, 3, {"38 Zeichen empfangen. CRC Falsch"}, 3}}},
+     AsOriginal<SettingsCell>({"block 3 reported with a CRC Falsch line, values true", {}, {kCrc37}, 1})},
 
-    {"BadChecksumEveryTime",
-     Options({"--bad-checksum=1", "--faults-repeat"}),
-     Options({"--bad-checksum=m96", "--faults-repeat"}),
-     Afterwards::TrueReport,
-     {{"every answer to 08 165 is refused: three errors, no dive, no file, no summary", {}, 3,
-       {QStringLiteral("35 Zeichen empfangen. CRC Falsch")}, 3},
-      {"as original", {}, 3, {QStringLiteral("38 Zeichen empfangen. CRC Falsch")}, 3}},
-     {{"block 3 reported with a CRC Falsch line, values true", {}, {QStringLiteral("37 Zeichen empfangen. CRC Falsch")}, 1},
-      {"as original", {}, {QStringLiteral("37 Zeichen empfangen. CRC Falsch")}, 1}}},
+    {"DroppedByte", {"--drop-byte=1:5"}, {"--drop-byte=m32"}, Afterwards::TrueReport,
+     {{{"A's first packet takes the next packet's code byte and is refused, the rest never completes: one error; "
+        "08 165 again brings A again, then all others",
+        kAll, 3, {"35 Zeichen empfangen. CRC Falsch"}, 1},
+       {"as original", kAll, 3, {"38 Zeichen empfangen. CRC Falsch"}, 1}}},
+     {{{"the 36-byte reply never completes, no line; block 1 is reported from it one place off after address 37: "
+        "wrong serial number and user text, nothing tells the user",
+        {"Seriennummer:\t\t\t2017930", "Benutzerinfo:\t\t\trundelnetz Vyper   t"}, {}, 0},
+       {"the reply never completes, so the echo stays in front: every value of block 1 is wrong, nothing tells the user",
+        Plus(kBlock1ShiftedByEcho, {"Benutzerinfo:\t\t\t]" + Blank(3) + "Grundelnetz Vype"}), {}, 0}}}},
 
-    {"DroppedByte",
-     Options({"--drop-byte=1:5"}),
-     Options({"--drop-byte=m32"}),
-     Afterwards::TrueReport,
-     {{"A's first packet takes the next packet's code byte and is refused, the rest never completes: one error; "
-       "08 165 again brings A again, then all others",
-       {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {QStringLiteral("35 Zeichen empfangen. CRC Falsch")}, 1},
-      {"as original", {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {QStringLiteral("38 Zeichen empfangen. CRC Falsch")}, 1}},
-     {{"the 36-byte reply never completes, no line; block 1 is reported from it one place off after address 37: "
-       "wrong serial number and user text, nothing tells the user",
-       {QStringLiteral("Seriennummer:\t\t\t2017930"), QStringLiteral("Benutzerinfo:\t\t\trundelnetz Vyper   t")}, {}, 0},
-      {"the reply never completes, so the echo stays in front: every value of block 1 is wrong, nothing tells the user",
-       Plus(kBlock1ShiftedByEcho, {QStringLiteral("Benutzerinfo:\t\t\t]") + Blank(3) + QStringLiteral("Grundelnetz Vype")}), {}, 0}}},
+    {"CutAnswer", {"--cut=3:12"}, {"--cut=m32:20"}, Afterwards::TrueReport,
+     AsOriginal<DownloadCell>(
+         {"C's first packet stays unfinished: one error; the device has moved on, so C is missing",
+          {kDiveA, kDiveB, kDiveD}, 3, {}, 0}),
+     {{{"block 1 is reported from the 20 bytes that came and zeros: only the user text loses its end, no line",
+        {"Benutzerinfo:\t\t\tGrun" + Blank(16)}, {}, 0},
+       {"the echo stays in front of the unfinished reply: every value of block 1 is wrong, no line",
+        Plus(kBlock1ShiftedByEcho, {kCutUserInfoShifted}), {}, 0}}}},
 
-    {"CutAnswer",
-     Options({"--cut=3:12"}),
-     Options({"--cut=m32:20"}),
-     Afterwards::TrueReport,
-     {{"C's first packet stays unfinished: one error; the device has moved on, so C is missing", {kDiveA, kDiveB, kDiveD}, 3, {}, 0},
-      {"as original", {kDiveA, kDiveB, kDiveD}, 3, {}, 0}},
-     {{"block 1 is reported from the 20 bytes that came and zeros: only the user text loses its end, no line",
-       {QStringLiteral("Benutzerinfo:\t\t\tGrun") + Blank(16)}, {}, 0},
-      {"the echo stays in front of the unfinished reply: every value of block 1 is wrong, no line",
-       Plus(kBlock1ShiftedByEcho, {QStringLiteral("Benutzerinfo:\t\t\t") + Blank(1) + QStringLiteral("]") + Blank(3) +
-                                   QStringLiteral("Grun") + Blank(11)}),
-       {}, 0}}},
+    {"SilentDevice", {"--silent=2"}, {"--silent=m32"}, Afterwards::TrueReport,
+     AsOriginal<DownloadCell>(
+         {"no answer to the request for B: one error; the device did not hear it, so 09 165 again brings B", kAll, 3, {}, 0}),
+     {{{"block 1 is reported from the cleared buffer: zeros, no line", kBlock1Zeros, {}, 0},
+       {"block 1 from the echo alone: its last byte makes the total dive time 1280 min., the rest zeros",
+        Plus(kBlock1Zeros, {"Gesamte Tauchzeit:\t\t1280 min."}), {}, 0}}}},
 
-    {"SilentDevice",
-     Options({"--silent=2"}),
-     Options({"--silent=m32"}),
-     Afterwards::TrueReport,
-     {{"no answer to the request for B: one error; the device did not hear it, so 09 165 again brings B",
-       {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {}, 0},
-      {"as original", {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {}, 0}},
-     {{"block 1 is reported from the cleared buffer: zeros, no line", kBlock1Zeros, {}, 0},
-      {"block 1 from the echo alone: its last byte makes the total dive time 1280 min., the rest zeros",
-       Plus(kBlock1Zeros, {QStringLiteral("Gesamte Tauchzeit:\t\t1280 min.")}), {}, 0}}},
+    {"DeviceVanishes", {"--vanish=3:12"}, {"--vanish=m32:20"}, Afterwards::StartRefused,
+     AsOriginal<DownloadCell>(
+         {"the device goes in the middle of C: C and every later request count as errors, A and B are stored",
+          {kDiveA, kDiveB}, 3, {}, 0}),
+     {{{"block 1 as with a cut answer; the blocks after it get no answer and are reported as zeros",
+        Plus({"Benutzerinfo:\t\t\tGrun" + Blank(16)}, kBlocks2And3Zeros), {}, 0},
+       {"block 1 as with a cut answer through the echo; blocks 2 and 3 as zeros",
+        Plus(Plus(kBlock1ShiftedByEcho, {kCutUserInfoShifted}), kBlocks2And3Zeros), {}, 0}}}},
 
-    {"DeviceVanishes",
-     Options({"--vanish=3:12"}),
-     Options({"--vanish=m32:20"}),
-     Afterwards::StartRefused,
-     {{"the device goes in the middle of C: C and every later request count as errors, A and B are stored",
-       {kDiveA, kDiveB}, 3, {}, 0},
-      {"as original", {kDiveA, kDiveB}, 3, {}, 0}},
-     {{"block 1 as with a cut answer; the blocks after it get no answer and are reported as zeros",
-       Plus({QStringLiteral("Benutzerinfo:\t\t\tGrun") + Blank(16)}, kBlocks2And3Zeros), {}, 0},
-      {"block 1 as with a cut answer through the echo; blocks 2 and 3 as zeros",
-       Plus(Plus(kBlock1ShiftedByEcho, {QStringLiteral("Benutzerinfo:\t\t\t") + Blank(1) + QStringLiteral("]") + Blank(3) +
-                                        QStringLiteral("Grun") + Blank(11)}),
-            kBlocks2And3Zeros),
-       {}, 0}}},
+    {"OverlongDive", {"--overlong=2"}, {}, Afterwards::TrueReport,
+     AsOriginal<DownloadCell>(
+         {"B comes with 8320 bytes, more than the buffer holds: discarded with a line, one error; C follows",
+          {kDiveA, kDiveC, kDiveD}, 3, {"Antwort des Tauchcomputers zu lang (mehr als 8193 Bytes): Tauchgang verworfen."}, 0}),
+     kNoMemoryRead},
 
-    {"OverlongDive",
-     Options({"--overlong=2"}),
-     {},
-     Afterwards::TrueReport,
-     {{"B comes with 8320 bytes, more than the buffer holds: discarded with a line, one error; C follows",
-       {kDiveA, kDiveC, kDiveD}, 3,
-       {QStringLiteral("Antwort des Tauchcomputers zu lang (mehr als 8193 Bytes): Tauchgang verworfen.")}, 0},
-      {"as original", {kDiveA, kDiveC, kDiveD}, 3,
-       {QStringLiteral("Antwort des Tauchcomputers zu lang (mehr als 8193 Bytes): Tauchgang verworfen.")}, 0}},
-     {{kNoMemoryRead, {}, {}, 0}, {kNoMemoryRead, {}, {}, 0}}},
+    {"Noise", {"--noise=12"}, {"--noise=12"}, Afterwards::ReportWithNoise,
+     AsOriginal<DownloadCell>(
+         {"12 noise bytes after every answer start a packet framed by the last packet's length: after A two, after B "
+          "two, after D one CRC Falsch line; no noise packet is good, so every dive is stored intact",
+          kAll, 3,
+          {"05 Zeichen empfangen. CRC Falsch", "04 Zeichen empfangen. CRC Falsch", "08 Zeichen empfangen. CRC Falsch"}, 5},
+         "as original: the echo only precedes the first packet"),
+     AsOriginal<SettingsCell>({"the noise after each reply is too short to be judged but overwrites the reply's first "
+                               "12 bytes in the buffer the report reads: blocks 1 and 3 report noise, silently",
+                               kBlocksWithNoise, {}, 0},
+                              "as original: the echo is taken off first")},
 
-    {"Noise",
-     Options({"--noise=12"}),
-     Options({"--noise=12"}),
-     Afterwards::ReportWithNoise,
-     {{"12 noise bytes after every answer start a packet framed by the last packet's length: after A two, after B "
-       "two, after D one CRC Falsch line; no noise packet is good, so every dive is stored intact",
-       {kDiveA, kDiveB, kDiveC, kDiveD}, 3,
-       {QStringLiteral("05 Zeichen empfangen. CRC Falsch"), QStringLiteral("04 Zeichen empfangen. CRC Falsch"),
-        QStringLiteral("08 Zeichen empfangen. CRC Falsch")},
-       5},
-      {"as original: the echo only precedes the first packet", {kDiveA, kDiveB, kDiveC, kDiveD}, 3,
-       {QStringLiteral("05 Zeichen empfangen. CRC Falsch"), QStringLiteral("04 Zeichen empfangen. CRC Falsch"),
-        QStringLiteral("08 Zeichen empfangen. CRC Falsch")},
-       5}},
-     {{"the noise after each reply is too short to be judged but overwrites the reply's first 12 bytes in the "
-       "buffer the report reads: blocks 1 and 3 report noise, silently",
-       kBlocksWithNoise, {}, 0},
-      {"as original: the echo is taken off first", kBlocksWithNoise, {}, 0}}},
+    {"EndSilent", {"--end=silent"}, {}, Afterwards::TrueReport,
+     AsOriginal<DownloadCell>(
+         {"all dives; three requests beyond the last one get nothing and end the download", kAll, 3, {}, 0}),
+     kNoEndOfMemory},
 
-    {"EndSilent",
-     Options({"--end=silent"}),
-     {},
-     Afterwards::TrueReport,
-     {{"all dives; three requests beyond the last one get nothing and end the download", {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {}, 0},
-      {"as original", {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {}, 0}},
-     {{"not applicable: the end of the memory concerns dive requests; memory reads always get their answer", {}, {}, 0},
-      {"not applicable: as original", {}, {}, 0}}},
+    {"EndEmpty", {"--end=empty"}, {}, Afterwards::TrueReport,
+     AsOriginal<DownloadCell>({"a packet announcing no payload is never complete: like silence", kAll, 3, {}, 0}),
+     kNoEndOfMemory},
 
-    {"EndEmpty",
-     Options({"--end=empty"}),
-     {},
-     Afterwards::TrueReport,
-     {{"a packet announcing no payload is never complete: like silence", {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {}, 0},
-      {"as original", {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {}, 0}},
-     {{"not applicable: the end of the memory concerns dive requests; memory reads always get their answer", {}, {}, 0},
-      {"not applicable: as original", {}, {}, 0}}},
-
-    {"EndShort",
-     Options({"--end=short:15"}),
-     {},
-     Afterwards::TrueReport,
-     {{"a good packet of 15 zeros is one byte short of a dive: three CRC OK lines, three errors",
-       {kDiveA, kDiveB, kDiveC, kDiveD}, 3, {QStringLiteral("18 Zeichen empfangen. CRC OK")}, 0},
-      {"as original, the packet read behind the echo: three lines of 21 bytes", {kDiveA, kDiveB, kDiveC, kDiveD}, 3,
-       {QStringLiteral("21 Zeichen empfangen. CRC OK")}, 0}},
-     {{"not applicable: the end of the memory concerns dive requests; memory reads always get their answer", {}, {}, 0},
-      {"not applicable: as original", {}, {}, 0}}},
+    {"EndShort", {"--end=short:15"}, {}, Afterwards::TrueReport,
+     {{{"a good packet of 15 zeros is one byte short of a dive: three CRC OK lines, three errors", kAll, 3,
+        {"18 Zeichen empfangen. CRC OK"}, 0},
+       {"as original, the packet read behind the echo: three lines of 21 bytes", kAll, 3,
+        {"21 Zeichen empfangen. CRC OK"}, 0}}},
+     kNoEndOfMemory},
 };
 
 struct Column {

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <functional>
+#include <optional>
 #include <unistd.h>
 
 #include "platform/Failure.h"
@@ -241,89 +243,64 @@ TEST(ConvertProfileBuffer, ExistingFilePolicies) {
     }
 }
 
-TEST(ConvertProfileBuffer, OnlyNewDivesHasNoEffectWithoutAnExistingFile) {
-    Window t;
-    t.w.chkAbortWhenOldDive->SetValue(1);
-    t.m.DownloadState = 2;
-    t.Convert();
-    EXPECT_EQ(t.m.DownloadState, 2);
-    EXPECT_EQ(t.w.lstFiles->ListCount(), 1);
-}
-
-TEST(ConvertProfileBuffer, UnwritableTargetReportsAndKeepsEverything) {
-    // A folder named like the file, and, where the user's rights are checked (not root),
-    // a read-only file: both can't be overwritten; the failure becomes a line, nothing is
-    // lost, and the next dive is written normally.
-    enum class Kind { FolderOfThatName, ReadOnlyFile };
-    for (Kind kind : {Kind::FolderOfThatName, Kind::ReadOnlyFile}) {
-        if (kind == Kind::ReadOnlyFile && geteuid() == 0) continue;  // root writes read-only files
-        SCOPED_TRACE(kind == Kind::ReadOnlyFile ? "read-only file" : "folder");
-        Window t;
-        t.w.optAlways->SetValue(true);
-        const QString path = t.PathOf(t.FileName());
-        if (kind == Kind::FolderOfThatName) {
-            ASSERT_TRUE(QDir().mkdir(path));
-            WriteFile(QDir(path).filePath(QStringLiteral("inside.txt")), kOldContent);
-        } else {
-            WriteFile(path, kOldContent);
-            ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner));
-        }
-        const int before = t.Lines();
-
-        t.Convert();
-
-        const QStringList lines = t.LinesFrom(before);
-        ASSERT_EQ(lines.size(), 1);
-        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Pfad-/Dateizugriffsfehler: "))) << lines[0].toStdString();
-        EXPECT_TRUE(lines[0].contains(t.FileName()));
-        EXPECT_EQ(t.w.lstFiles->ListCount(), 0);
-        EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber), std::tuple(1, 2));
-        EXPECT_EQ(ReadFile(kind == Kind::FolderOfThatName ? QDir(path).filePath(QStringLiteral("inside.txt")) : path),
-                  kOldContent);
-
-        t.Convert(6);
-        EXPECT_EQ(t.w.lstFiles->Items(), QStringList{t.FileName(6)});
-        EXPECT_TRUE(ReadFile(t.PathOf(t.FileName(6))).startsWith("Time [s]"));
-    }
-}
-
-TEST(ConvertProfileBuffer, FullDiskKeepsTheCountersAndClosesTheFile) {
-    if (!QFileInfo::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full";
-    Window t;
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), t.PathOf(t.FileName())));
-    const int before = t.Lines();
-    t.Convert();
-    const QStringList lines = t.LinesFrom(before);
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Schreibfehler")));
-    EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber), std::tuple(1, 2));
-    t.Convert(6);
-    EXPECT_EQ(t.w.lstFiles->Items(), QStringList{t.FileName(6)});
-}
-
-TEST(ConvertProfileBuffer, MissingFolderAndDepthOverflowBecomeLines) {
+TEST(ConvertProfileBuffer, FailuresBecomeALineAndLoseNothing) {
+    // The target can't be written (a folder of that name, a read-only file where the user's
+    // rights are checked, a full disk, a missing folder) or the depth leaves 16 bits: one
+    // line, the counters go on, what was stored stays, and the next dive is written normally.
+    using Prepare = std::function<std::optional<QString>(Window&, const QString&)>;  // kept file; nullopt: skip
     const struct {
         const char* name;
-        bool removeFolder;
-        std::vector<int> profile;
+        Prepare prepare;
         const char* line;
+        bool fileLeft, nextDiveStored;
+        std::vector<int> profile;
     } cases[] = {
-        {"folder missing", true, {10, 128}, "Pfad nicht gefunden: "},
-        {"depth overflow", false, std::vector<int>(1000, 120), "Überlauf"},
+        {"folder", [](Window&, const QString& path) -> std::optional<QString> {
+             const QString inside = QDir(path).filePath(QStringLiteral("inside.txt"));
+             if (!QDir().mkdir(path)) return std::nullopt;
+             WriteFile(inside, kOldContent);
+             return inside;
+         }, "Pfad-/Dateizugriffsfehler: ", true, true, {10, 128}},
+        {"read-only file", [](Window&, const QString& path) -> std::optional<QString> {
+             if (geteuid() == 0) return std::nullopt;  // root writes read-only files
+             WriteFile(path, kOldContent);
+             QFile::setPermissions(path, QFileDevice::ReadOwner);
+             return path;
+         }, "Pfad-/Dateizugriffsfehler: ", true, true, {10, 128}},
+        {"full disk", [](Window&, const QString& path) -> std::optional<QString> {
+             if (!QFile::link(QStringLiteral("/dev/full"), path)) return std::nullopt;
+             return QString();
+         }, "Schreibfehler", true, true, {10, 128}},
+        {"folder missing", [](Window& t, const QString&) -> std::optional<QString> {
+             QDir(t.m.ProfileFolder).removeRecursively();
+             return QString();
+         }, "Pfad nicht gefunden: ", false, false, {10, 128}},
+        {"depth overflow", [](Window&, const QString&) -> std::optional<QString> { return QString(); }, "Überlauf",
+         false, true, std::vector<int>(1000, 120)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Window t;
-        if (c.removeFolder) {
-            ASSERT_TRUE(QDir(t.m.ProfileFolder).removeRecursively());
-        }
+        t.w.optAlways->SetValue(true);
+        const QString path = t.PathOf(t.FileName());
+        const std::optional<QString> kept = c.prepare(t, path);
+        if (!kept) continue;
         const int before = t.Lines();
+
         t.Convert(5, c.profile);
+
         const QStringList lines = t.LinesFrom(before);
         ASSERT_EQ(lines.size(), 1);
         EXPECT_TRUE(lines[0].startsWith(QString::fromUtf8(c.line))) << lines[0].toStdString();
-        EXPECT_FALSE(QFileInfo::exists(t.PathOf(t.FileName())));
-        EXPECT_EQ(t.m.DivesConverted, 1);
-        EXPECT_EQ(t.m.ErrorCount, 0);
+        EXPECT_TRUE(!lines[0].startsWith(QStringLiteral("Pfad-/")) || lines[0].contains(t.FileName()));
+        EXPECT_EQ(QFileInfo::exists(path), c.fileLeft);
+        EXPECT_EQ(t.w.lstFiles->ListCount(), 0);
+        EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber, t.m.ErrorCount), std::tuple(1, 2, 0));
+        EXPECT_EQ(kept->isEmpty() ? kOldContent : ReadFile(*kept), kOldContent);
+        if (c.nextDiveStored) {
+            t.Convert(6);
+            EXPECT_EQ(t.w.lstFiles->Items(), QStringList{t.FileName(6)});
+            EXPECT_TRUE(ReadFile(t.PathOf(t.FileName(6))).startsWith("Time [s]"));
+        }
     }
 }

@@ -226,26 +226,6 @@ TEST(TransferControl, StopDuringTheWaitEvaluatesNothing) {
     EXPECT_TRUE(s.Lines().contains(QStringLiteral("Übertragung unterbrochen.")));
 }
 
-TEST(TransferControl, OnlyNewDivesStopsAtAStoredDiveWithOneIdleTick) {
-    Session s;
-    s.device.dives = FiveDives();
-    s.w.cmdDownload->click();
-    s.RunTicks();
-    ASSERT_EQ(s.ProfileFiles().size(), 5);
-    const size_t firstRun = s.device.commands.size();
-
-    s.w.chkAbortWhenOldDive->SetValue(1);
-    s.w.cmdDownload->click();
-    timDownLoadCtrl_Timer(s.m);
-    EXPECT_TRUE(s.Lines().contains(QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde.")));
-    EXPECT_EQ(s.m.DownloadState, 0);
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 100);  // the tick restarts the timer once more
-    timDownLoadCtrl_Timer(s.m);                           // the idle tick: nothing sent
-    EXPECT_EQ(s.device.commands.size(), firstRun + 1);
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
-    EXPECT_EQ(s.ProfileFiles().size(), 5);
-}
-
 TEST(TransferControl, AReplyTricklingInWithShortGapsArrivesWhole) {
     for (double gap : {0.0, 150.0}) {
         Session s;

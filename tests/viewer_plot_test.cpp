@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "platform/Failure.h"
+#include "support/DiveBytes.h"
 #include "ui/viewer/ProfilePlot.h"
 
 using namespace vyper;
+using vyper::testing::FailureNumber;
 
 namespace {
 
@@ -25,15 +27,6 @@ DiveProfile Profile(int count, int interval, const std::function<int(int)>& dept
     }
     p.sampleCount = static_cast<int16_t>(count + 1);
     return p;
-}
-
-int FailureNumber(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeFailure& failure) {
-        return failure.Number();
-    }
-    return 0;
 }
 
 std::vector<PlotLine> LinesOfWidth(const Plot& plot, int width) {
@@ -97,14 +90,24 @@ TEST(ProfilePlot, ScalesFromMaximumDepthSampleCountAndLastTime) {
     }
 }
 
-TEST(ProfilePlot, NoDepthOrNoTimeIsADivisionByZero) {
-    const DiveProfile empty;
-    EXPECT_EQ(FailureNumber([&] { PlotProfile(empty, H, W); }), failure::DivisionByZero);
-    const DiveProfile flat = Profile(30, 20, [](int) { return 0; });
-    EXPECT_EQ(FailureNumber([&] { PlotProfile(flat, H, W); }), failure::DivisionByZero);
+TEST(ProfilePlot, NoDepthNoTimeOrCoordinatesOutsideSixteenBitsFail) {
     DiveProfile noTime = Profile(3, 20, [](int) { return 4; });
     noTime.lastTime = 0;
-    EXPECT_EQ(FailureNumber([&] { ComputeScales(noTime, H, W); }), failure::DivisionByZero);
+    const DiveProfile six = Profile(10, 20, [](int) { return 6; });
+    const struct {
+        const char* name;
+        std::function<void()> action;
+        int number;
+    } cases[] = {
+        {"empty", [] { PlotProfile(DiveProfile{}, H, W); }, failure::DivisionByZero},
+        {"flat", [] { PlotProfile(Profile(30, 20, [](int) { return 0; }), H, W); }, failure::DivisionByZero},
+        {"no time", [&] { ComputeScales(noTime, H, W); }, failure::DivisionByZero},
+        // A wider or higher box spreads the samples past 32767 twips.
+        {"wide", [&] { PlotProfile(six, H, 40000); }, failure::Overflow},
+        {"high", [&] { PlotProfile(six, 40000, W); }, failure::Overflow},
+        {"fits", [&] { PlotProfile(six, H, W); }, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FailureNumber(c.action), c.number) << c.name;
 }
 
 TEST(ProfilePlot, DepthGridEveryTenMetresUpToTheMaximum) {
@@ -173,14 +176,6 @@ TEST(ProfilePlot, ProfileLineIsSpacedBySampleIndexFromTheSurface) {
     // Everything else is drawn in the drawing colour, one pixel wide.
     for (const PlotLine& line : LinesOfWidth(plot, 1)) EXPECT_FALSE(line.colour.has_value());
     EXPECT_EQ(LinesOfWidth(plot, 1).size() + LinesOfWidth(plot, 2).size(), plot.lines.size());
-}
-
-TEST(ProfilePlot, CoordinatesOutsideSixteenBitsFail) {
-    const DiveProfile p = Profile(10, 20, [](int) { return 6; });
-    // A wider box spreads the samples past 32767 twips.
-    EXPECT_EQ(FailureNumber([&] { PlotProfile(p, H, 40000); }), failure::Overflow);
-    EXPECT_EQ(FailureNumber([&] { PlotProfile(p, 40000, W); }), failure::Overflow);
-    EXPECT_NO_THROW(PlotProfile(p, H, W));
 }
 
 TEST(ProfilePlot, CaptionGivesMaximumDepthAndWholeMinutes) {

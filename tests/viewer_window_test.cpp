@@ -9,26 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "support/DiveBytes.h"
 #include "support/MainWindow.h"
 #include "ui/viewer/frmShowDive.h"
 
 using namespace vyper;
+using vyper::testing::ProfileFileBytes;
 
 namespace {
-
-// A stored profile file's bytes, written as the program writes them (CR LF line ends).
-QByteArray ProfileBytes(const std::vector<std::pair<int, int>>& samples) {
-    QByteArray bytes("Time [s]\tDepth [m]\r\n");
-    for (const auto& [time, depth] : samples) {
-        bytes += QByteArray::number(time) + "\t\t" + QByteArray::number(-depth) + "\r\n";
-    }
-    bytes += "# END OF PROFILE #\r\n";
-    bytes += "Datum: 14.08.2003\r\n";
-    bytes += "Maximale Tiefe: 99 m\r\n";
-    bytes += "Temperatur auf maximaler Tiefe: 12 \xB0" "C\r\n";
-    bytes += "Aufzeichnungsintervall: 30 s\r\n";
-    return bytes;
-}
 
 struct Window : vyper::testing::MainWindow {
     // Puts a profile file into the program's profile folder and lists it in lstFiles.
@@ -75,7 +63,7 @@ TEST(ShowDive, NothingSelectedDrawsTheAxesThenSaysSoAndCloses) {
         Window t;
         vyper::testing::TestPlatform& p = t.p;
         frmVyper& w = t.w;
-        if (withEntries) t.Store("a.txt", ProfileBytes(kLevelDive));
+        if (withEntries) t.Store("a.txt", ProfileFileBytes(kLevelDive));
         frmShowDive v(w.Module(), &w);
         v.Form_Activate();
         ASSERT_EQ(p.boxes.shown.size(), 1u);
@@ -96,11 +84,11 @@ TEST(ShowDive, FailuresAreReportedAndCloseTheWindow) {
         QString message;
     } cases[] = {
         {"fehlt.txt", QByteArray(), QStringLiteral("Fehler: Datei nicht gefunden")},
-        {"flach.txt", ProfileBytes({{30, 0}, {60, 0}}), QStringLiteral("Fehler: Division durch Null")},
-        {"leer.txt", ProfileBytes({}), QStringLiteral("Fehler: Division durch Null")},
-        {"voll.txt", ProfileBytes(full),
+        {"flach.txt", ProfileFileBytes({{30, 0}, {60, 0}}), QStringLiteral("Fehler: Division durch Null")},
+        {"leer.txt", ProfileFileBytes({}), QStringLiteral("Fehler: Division durch Null")},
+        {"voll.txt", ProfileFileBytes(full),
          QStringLiteral("Fehler: Das Tauchprofil hat mehr Messpunkte, als angezeigt werden können (höchstens 2000)")},
-        {"tief.txt", ProfileBytes({{30, 40000}}), QStringLiteral("Fehler: Überlauf")},
+        {"tief.txt", ProfileFileBytes({{30, 40000}}), QStringLiteral("Fehler: Überlauf")},
     };
     for (const auto& c : cases) {
         Window t;
@@ -123,7 +111,7 @@ TEST(ShowDive, ShownWindowPlotsTheSelectedProfileInItsColour) {
     Window t;
     vyper::testing::TestPlatform& p = t.p;
     frmVyper& w = t.w;
-    t.Store("Tauchgang 14. August 2003 10 Uhr 05.txt", ProfileBytes(kLevelDive));
+    t.Store("Tauchgang 14. August 2003 10 Uhr 05.txt", ProfileFileBytes(kLevelDive));
     w.lstFiles->SetListIndex(0);
     frmShowDive v(w.Module(), &w);
     v.show();
@@ -165,8 +153,8 @@ TEST(ShowDive, ButtonOpensTheViewerModallyOrSaysNothingIsSelected) {
     for (bool selected : {true, false}) {
         Window t;
         t.w.show();
-        t.Store("a.txt", ProfileBytes({{30, 4}, {60, 7}}));
-        t.Store("b.txt", ProfileBytes(kLevelDive));
+        t.Store("a.txt", ProfileFileBytes({{30, 4}, {60, 7}}));
+        t.Store("b.txt", ProfileFileBytes(kLevelDive));
         if (selected) t.w.lstFiles->SetListIndex(1);
         QString caption;
         ViewerWatch watch([&](frmShowDive& v) { caption = v.lblInfo->Caption(); });
@@ -185,9 +173,9 @@ TEST(ShowDive, DoubleClickOnAFileOpensThatFile) {
     Window t;
     frmVyper& w = t.w;
     w.show();
-    t.Store("a.txt", ProfileBytes({{30, 4}, {60, 7}}));
-    t.Store("b.txt", ProfileBytes(kLevelDive));
-    t.Store("c.txt", ProfileBytes({{30, 1}}));
+    t.Store("a.txt", ProfileFileBytes({{30, 4}, {60, 7}}));
+    t.Store("b.txt", ProfileFileBytes(kLevelDive));
+    t.Store("c.txt", ProfileFileBytes({{30, 1}}));
     QString caption;
     ViewerWatch watch([&](frmShowDive& v) { caption = v.lblInfo->Caption(); });
     const QRect first = w.lstFiles->visualItemRect(w.lstFiles->item(0));

@@ -1,6 +1,7 @@
 #include "support/DiveBytes.h"
 
 #include "link/VyperComm.h"
+#include "platform/Failure.h"
 
 namespace vyper::testing {
 
@@ -35,6 +36,25 @@ QByteArray Packets(const QByteArray& payload, int code, int spoilt) {
                             i / 32 == spoilt ? 0x40 : 0);
     }
     return out;
+}
+
+QByteArray ProfileFileBytes(const std::vector<std::pair<int, int>>& samples) {
+    QByteArray bytes("Time [s]\tDepth [m]\r\n");
+    for (const auto& [time, depth] : samples) {
+        bytes += QByteArray::number(time) + "\t\t" + QByteArray::number(-depth) + "\r\n";
+    }
+    return bytes + "=> SLOW\r\n# END OF PROFILE #\r\nDatum: 14.08.2003\r\nUhrzeit: 10 Uhr 05\r\nDauer: 45 min.\r\n"
+                   "Maximale Tiefe: 23 m\r\nLufttemperatur vor TG: 24 \xB0" "C\r\nTemperatur auf maximaler Tiefe: 12 \xB0"
+                   "C\r\nOberfl\xE4" "chenpause vor dem TG: 01 h 30 min\r\nAufzeichnungsintervall: 20 s\r\n";
+}
+
+int FailureNumber(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const RuntimeFailure& failure) {
+        return failure.Number();
+    }
+    return 0;
 }
 
 void LoadAnswer(VyperComm& m, const std::vector<int32_t>& answer) {

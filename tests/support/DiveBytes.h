@@ -1,6 +1,8 @@
 #pragma once
 #include <QByteArray>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace vyper {
@@ -38,6 +40,13 @@ QByteArray WithChecksum(QByteArray bytes, int flip = 0);
 // The payload cut into packets of `code`, length, up to 32 bytes and checksum, as the dive
 // computer sends an answer; the packet with index `spoilt` gets a wrong checksum.
 QByteArray Packets(const QByteArray& payload, int code = 0x09, int spoilt = -1);
+
+// A stored profile file as the program writes it: header, sample lines "time TAB TAB -depth"
+// for the (time, depth) pairs, end line and summary, CR LF line ends, "ä" and "°" as single bytes.
+QByteArray ProfileFileBytes(const std::vector<std::pair<int, int>>& samples);
+
+// The failure number that `action` throws as a RuntimeFailure, 0 when it throws none.
+int FailureNumber(const std::function<void()>& action);
 
 // Puts an answer into ProfileBuffer/ProfileCount as the reception would.
 void LoadAnswer(VyperComm& m, const std::vector<int32_t>& answer);

@@ -47,9 +47,10 @@ QByteArray ReadAll(const QString& path);
 // The hand-checked file of the dive.
 QByteArray Golden(const StoredDive& d);
 
-// The emulator's options for the golden memory, unpaced, echoing for the self-built
-// interface; `extra` come first.
-QStringList EmulatorArguments(const QString& interfaceType, QStringList extra = {});
+// The emulator's options for the golden memory, echoing for the self-built interface;
+// `extra` come first. Unpaced answers come at once; paced ones at 2400 baud, in packets
+// with pauses between them, as the dive computer sends them.
+QStringList EmulatorArguments(const QString& interfaceType, QStringList extra = {}, bool paced = false);
 
 // The settings report that the golden memory gives, from the first block's line to "OK.".
 QStringList GoldenSettingsReport();
