@@ -60,19 +60,6 @@ TEST(DiveDecoding, MaxDepthTemperatureIsTheByteBelowTheLowest128) {
     EXPECT_EQ(at({{59, 128}, {58, 30}}), 30);                     // the top slot is looked at
 }
 
-TEST(DiveDecoding, WorkedExample) {
-    DiveHeaderBytes h;
-    h.interval = 30;
-    h.slot1 = 18;
-    const DiveRecord r = DecodeDive(DiveAnswer(h, {10, 10, 122, 246, 128}));
-    const std::vector<ProfileEntry> expected{S(30, -3), S(60, -6), M("SLOW"), S(90, -6), S(120, -3), M("SLOW")};
-    EXPECT_EQ(r.Entries, expected);
-    EXPECT_EQ(r.MaxDepth, 6);
-    EXPECT_TRUE(r.EndedByMarker);
-    EXPECT_EQ(r.MaxDepthTemperature, 18);
-    EXPECT_EQ(r.DurationMinutes, 2);
-}
-
 TEST(DiveDecoding, DepthIsRoundedAfterEveryByte) {
     const struct {
         int byte;

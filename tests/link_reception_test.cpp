@@ -200,21 +200,6 @@ TEST(Reception, BytesBeyondTheReceiveBufferAreDiscarded) {
     EXPECT_EQ(t.m.ProfileCount, 32);
 }
 
-TEST(ReceivePoll, HoldsTheControlTimerAndTakesOneByteOnlyWhileBytesWait) {
-    Link t(2, 1);
-    t.m.ExpectedCount = 35;
-    t.w.timDownLoadCtrl->SetInterval(100);
-    t.w.timChkRxDone_Timer();
-    EXPECT_EQ(t.w.timDownLoadCtrl->Interval(), 100);
-    EXPECT_EQ(t.m.RxCount, 0);
-
-    t.p.serial.Receive(Bytes({0x03, 0x20, 0x00}));
-    t.w.timChkRxDone_Timer();
-    EXPECT_EQ(t.w.timDownLoadCtrl->Interval(), 0);
-    EXPECT_EQ(t.m.RxCount, 1);
-    EXPECT_EQ(t.p.serial.InBufferCount(), 2);
-}
-
 TEST(Commands, SendTheirBytesWithTheExpectedCountSetFirst) {
     struct Case {
         const char* name;
@@ -252,16 +237,3 @@ TEST(Commands, SendTheirBytesWithTheExpectedCountSetFirst) {
     EXPECT_EQ(MemoryReadCommandText(300, -1), QStringLiteral("05 00 300 -1"));
 }
 
-TEST(Commands, FailuresOfTheSendAreReportedThere) {
-    Link t(1, 1);
-    SendMemoryRead(t.m, 300, 32);  // address no byte: 05 00 went out, then the failure
-    EXPECT_EQ(t.p.serial.sent, Bytes({0x05, 0x00}));
-    ASSERT_EQ(t.p.boxes.shown.size(), 1u);
-    EXPECT_EQ(t.p.boxes.shown[0].text, QStringLiteral("Überlauf"));
-
-    t.p.serial.SetPortOpen(false);
-    SendProfileStart(t.m);
-    EXPECT_EQ(t.m.ExpectedCount, 35);
-    ASSERT_EQ(t.p.boxes.shown.size(), 2u);
-    EXPECT_EQ(t.p.boxes.shown[1].text, QStringLiteral("Nur möglich, wenn Schnittstelle anprechbar ist."));
-}

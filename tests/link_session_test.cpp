@@ -181,18 +181,6 @@ TEST(OpenCommPort, AFailedOpenKeepsTheDelayAndIsReportedToTheUser) {
     ASSERT_EQ(t.p.boxes.shown.size(), 1u);
     EXPECT_EQ(t.p.boxes.shown[0].text, kBusyCom2);
     EXPECT_EQ(t.p.boxes.shown[0].style, 16);
-
-    // The port still open from a transfer is refused with the same message.
-    OpenCommPort(t.m);
-    t.p.boxes.shown.clear();
-    try {
-        OpenCommPort(t.m);
-        ADD_FAILURE() << "an open port was opened again";
-    } catch (const RuntimeFailure& f) {
-        ReportOpenCommPortFailure(t.m, f);
-    }
-    ASSERT_EQ(t.p.boxes.shown.size(), 1u);
-    EXPECT_EQ(t.p.boxes.shown[0].text, kBusyCom2);
 }
 
 TEST(OpenCommPortFailureText, NamesTheCauseAndTheDevice) {

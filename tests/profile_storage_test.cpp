@@ -143,14 +143,6 @@ TEST(ConvertProfileBuffer, ExhaustedProfileGetsNoActivityStep) {
     t.Convert(5, {10, 10});
     EXPECT_EQ(t.LinesFrom(before).size(), 9);
     EXPECT_TRUE(ReadFile(t.PathOf(t.FileName())).endsWith("Aufzeichnungsintervall: 30 s\r\nO2-Anteil:  21 \r\n"));
-
-    Window e;  // sixteen bytes: a header and an empty profile
-    LoadAnswer(e.m, DiveAnswer(DiveHeaderBytes{}, {}));
-    ConvertProfileBuffer(e.m);
-    const QByteArray file = ReadFile(e.PathOf(e.FileName()));
-    EXPECT_TRUE(file.startsWith("Time [s]\tDepth [m]\r\n# END OF PROFILE #\r\n"));
-    EXPECT_TRUE(file.contains("Dauer: 0 min.\r\nMaximale Tiefe: 9999 m\r\n"));
-    EXPECT_EQ(e.LinesFrom(before).size(), 9);
 }
 
 TEST(ConvertProfileBuffer, TooShortAnswersCountAsErrors) {

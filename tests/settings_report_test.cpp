@@ -58,17 +58,6 @@ TEST(SettingsReport, UserTextKeepsAllTwentyPositions) {
     EXPECT_EQ(user.mid(5), QString(15, kUndisplayablePlaceholder));  // zero bytes
 }
 
-TEST(SettingsReport, AnEmptyReplyReportsZeros) {
-    const Reply zeros{};
-    EXPECT_EQ(SettingsReportLines(1, zeros)[3], QStringLiteral("Seriennummer:") + T + T + T + QStringLiteral("0000"));
-    EXPECT_EQ(SettingsReportLines(2, zeros), QStringList{QStringLiteral("Bytes TG-Daten:") + T + T + T + QStringLiteral("0")});
-    const QStringList block3 = SettingsReportLines(3, zeros);
-    EXPECT_EQ(block3[1], QStringLiteral("Maßsystem                  ") + T + T + QStringLiteral("U.S."));
-    EXPECT_EQ(block3[2], QStringLiteral("Rechnermodus Dekompression: ") + T + QStringLiteral("Luft"));
-    EXPECT_TRUE(SettingsReportLines(4, zeros).isEmpty());
-    EXPECT_TRUE(SettingsReportLines(-1, zeros).isEmpty());
-}
-
 TEST(SettingsReport, BlockThreeLinesFollowTheBytes) {
     const Reply rx = With({{4, 5}, {6, 1}, {7, 1}, {8, 200}, {9, 1}, {11, 15}, {12, 15}, {13, 0}, {21, 1}, {22, 4}});
     const QStringList expected{
@@ -83,6 +72,9 @@ TEST(SettingsReport, BlockThreeLinesFollowTheBytes) {
         QStringLiteral("Alarmtiefe: ") + T + T + T + QStringLiteral("9 m"),
     };
     EXPECT_EQ(SettingsReportLines(3, rx), expected);
+    // There is no fourth block to report.
+    EXPECT_TRUE(SettingsReportLines(4, rx).isEmpty());
+    EXPECT_TRUE(SettingsReportLines(-1, rx).isEmpty());
 }
 
 TEST(SettingsReport, ComputerModeLineOnlyForKnownModes) {
