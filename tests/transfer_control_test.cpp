@@ -174,27 +174,6 @@ TEST(TransferControl, DownloadsEndAtTheErrorLimitOrTheDiveLimit) {
     }
 }
 
-TEST(TransferControl, SettingsReadRunsFourBlocksAndReports) {
-    Session s;
-    s.device.memory[30] = 10;      // maximum depth 2560/128 ft
-    s.device.memory[36] = 20;      // sample interval
-    s.device.memory[98] = 1;       // metric
-    s.w.cmdGetVyperSettings->click();
-    EXPECT_EQ(s.Lines().last(), QStringLiteral("Lese Speicher von Vyper..."));
-    EXPECT_EQ(s.RunTicks(), 4);
-    EXPECT_EQ(s.device.commands, std::vector<QString>({QStringLiteral("05 00 0 32"), QStringLiteral("05 00 32 32"),
-                                                       QStringLiteral("05 00 64 32"), QStringLiteral("05 00 96 32")}));
-    EXPECT_EQ(s.m.SettingsStep, 4);
-    EXPECT_EQ(s.m.DownloadState, 1);
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
-    EXPECT_FALSE(s.p.serial.PortOpen());
-    const QStringList lines = s.Lines();
-    EXPECT_TRUE(lines.contains(QStringLiteral("Maximale Tauchtiefe:\t\t6 m")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Messintervall:\t\t\t20 sec.")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Maßsystem                  \t\tmetrisch")));
-    EXPECT_EQ(lines.last(), QStringLiteral("OK."));
-}
-
 TEST(TransferControl, ErrorLimitZeroEndsASettingsReadAfterItsFirstBlock) {
     Session s;
     s.w.txtErrMax->SetText(QStringLiteral("0"));
