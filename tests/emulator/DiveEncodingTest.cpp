@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <tuple>
 
 namespace vyemu {
@@ -66,18 +65,6 @@ TEST(DiveEncoding, SmallDiveByteForByteWithAndWithoutEndMarker)
     EXPECT_EQ(std::count(b.begin(), b.end(), kEndOfProfile), 0);
 }
 
-TEST(DiveEncoding, MarkerNames)
-{
-    int byte = 122;
-    for (const char* name : {"SLOW", "ATT", "PLAN", "SURF", "ASC", "CEIL"}) {
-        EXPECT_EQ(markerByteForName(name), byte) << name;
-        EXPECT_EQ(markerNameForByte(static_cast<std::uint8_t>(byte++)), name);
-    }
-    EXPECT_EQ(markerByteForName("ERR"), 129);
-    EXPECT_FALSE(markerByteForName("slow"));
-    EXPECT_FALSE(markerByteForName("END"));
-}
-
 // Every built-in dive reads back as defined when read by the program's rules.
 TEST(DiveEncoding, BuiltInDivesReadBackAsDefined)
 {
@@ -95,76 +82,6 @@ TEST(DiveEncoding, BuiltInDivesReadBackAsDefined)
         EXPECT_EQ(r.steps, d.profile);
         EXPECT_EQ(r.endedByMarker, d.endMarker);
         EXPECT_EQ(r.temperature, d.endMarker ? d.maxDepthTemperature : 0);
-    }
-}
-
-// The default set shows what a diver meets; the large one fills the memory; both newest first.
-TEST(DiveEncoding, BuiltInSets)
-{
-    const auto dives = defaultDives();
-    std::set<int> intervals, depths, markers;
-    int nitrox32 = 0, withoutEnd = 0;
-    for (const Dive& d : dives) {
-        intervals.insert(d.intervalSeconds);
-        nitrox32 += d.oxygenPercent == 32;
-        withoutEnd += !d.endMarker;
-        depths.insert(maxDepthFeet(d));
-        for (const Step& s : d.profile)
-            if (s.isMarker)
-                markers.insert(s.markerByte);
-    }
-    EXPECT_EQ(intervals, (std::set<int>{20, 30, 60}));
-    EXPECT_EQ(std::tuple(nitrox32, withoutEnd, depths.size()), std::tuple(1, 1, dives.size()));
-    EXPECT_GE(markers.size(), 5u);
-
-    const auto key = [](const Dive& d) { return std::tuple(d.year, d.month, d.day, d.hour, d.minute); };
-    for (const auto& set : {defaultDives(), largeDives()})
-        for (std::size_t i = 1; i < set.size(); ++i)
-            EXPECT_GT(key(set[i - 1]), key(set[i])) << "dive " << i;
-    std::size_t bytes = 0;
-    for (const Dive& d : largeDives())
-        bytes += encodeDive(d).size();
-    EXPECT_GE(largeDives().size(), 30u);
-    EXPECT_GE(bytes, 8192u);
-}
-
-TEST(DiveEncoding, WaypointProfileReachesTheWaypointsWithinByteLimits)
-{
-    // 0 → 150 ft in one minute is faster than one byte can say at 20 s a sample.
-    const auto steps = profileFromWaypoints(20, {{0, 0}, {1, 150}, {3, 150}, {4, 0}});
-    ASSERT_EQ(steps.size(), 12u);
-    int depth = 0, deepest = 0;
-    for (const Step& s : steps) {
-        EXPECT_LE(std::abs(s.feet), kMaxStepFeet);
-        depth += s.feet;
-        deepest = std::max(deepest, depth);
-    }
-    EXPECT_EQ(std::tuple(deepest, depth), std::tuple(150, 0));
-}
-
-TEST(DiveEncoding, ValidationRejectsWhatTheDeviceCannotStore)
-{
-    const struct {
-        const char* what;
-        void (*spoil)(Dive&);
-    } cases[] = {
-        {"month", [](Dive& d) { d.month = 13; }},
-        {"year", [](Dive& d) { d.year = 2030; }},
-        {"surface interval minutes", [](Dive& d) { d.surfaceMinutes = 60; }},
-        {"sample interval", [](Dive& d) { d.intervalSeconds = 0; }},
-        {"must not be 128", [](Dive& d) { d.maxDepthTemperature = 128; }},
-        {"lead byte", [](Dive& d) { d.leadByte = 128; }},
-        {"depth change", [](Dive& d) { d.profile.push_back(Step::depth(-121)); }},
-        {"marker byte 128", [](Dive& d) { d.profile.push_back(Step::marker(128)); }},
-        {"marker byte 120", [](Dive& d) { d.profile.push_back(Step::marker(120)); }},
-    };
-    EXPECT_FALSE(validateDive(smallDive()));
-    for (const auto& c : cases) {
-        Dive d = smallDive();
-        c.spoil(d);
-        const auto e = validateDive(d);
-        ASSERT_TRUE(e) << c.what;
-        EXPECT_NE(e->find(c.what), std::string::npos) << *e;
     }
 }
 

@@ -1,17 +1,12 @@
 // The emulator on a real pseudo-terminal, talked to the way the program talks to a
 // serial port: open the device, send a command, read the answer, close, reopen.
 
-#include "core/Options.h"
 #include "server/PtyServer.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -39,12 +34,12 @@ void writeBytes(int fd, const Bytes& bytes)
 }
 
 // Reads exactly n bytes, or fewer when the line stays quiet for the timeout.
-Bytes readBytes(int fd, std::size_t n, int timeoutMs = kTimeoutMs)
+Bytes readBytes(int fd, std::size_t n)
 {
     Bytes out;
     while (out.size() < n) {
         pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
+        if (::poll(&p, 1, kTimeoutMs) <= 0)
             break;
         std::uint8_t buffer[512];
         const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, n - out.size()));
@@ -65,9 +60,9 @@ Bytes expectedDiveAnswer(const Bytes& dive, std::uint8_t code)
 
 class ServerThread {
 public:
-    explicit ServerThread(SessionConfig config, std::vector<Dive> dives = defaultDives())
-        : log_(nullptr)
+    ServerThread()
     {
+        const std::vector<Dive> dives = defaultDives();
         std::string error;
         server_ = PtyServer::open(error);
         if (!server_)
@@ -75,7 +70,7 @@ public:
         for (const Dive& d : dives)
             encoded_.push_back(encodeDive(d));
         memory_ = buildMemory(DeviceSettings{}, dives);
-        session_ = std::make_unique<Session>(memory_, encoded_, std::move(config));
+        session_ = std::make_unique<Session>(memory_, encoded_, SessionConfig{});
         thread_ = std::thread([this] { result_ = server_->serve(*session_, ServerConfig{}, log_, stop_); });
     }
     ~ServerThread() { finish(); }
@@ -95,7 +90,7 @@ private:
     std::vector<Bytes> encoded_;
     MemoryImage memory_{};
     std::unique_ptr<Session> session_;
-    ConversationLog log_;
+    ConversationLog log_{nullptr};
     std::atomic<bool> stop_{false};
     ServeResult result_ = ServeResult::Error;
     std::thread thread_;
@@ -103,7 +98,7 @@ private:
 
 TEST(PtyServer, SettingsReadAndDivesAcrossReopenedPorts)
 {
-    ServerThread server(SessionConfig{});
+    ServerThread server;
 
     // Settings read: four memory reads on one opening of the port.
     int fd = openPort(server.path());
@@ -126,87 +121,6 @@ TEST(PtyServer, SettingsReadAndDivesAcrossReopenedPorts)
     }
     EXPECT_EQ(server.finish(), ServeResult::Stopped);
 }
-
-TEST(PtyServer, VanishingDeviceClosesThePseudoTerminal)
-{
-    SessionConfig cfg;
-    cfg.device.faults = {Fault{FaultKind::Vanish, Target{Target::Kind::Dive, 1}, 20}};
-    ServerThread server(cfg);
-    const int fd = openPort(server.path());
-    ASSERT_GE(fd, 0);
-    writeBytes(fd, {0x08, 0xA5, 0xAD});
-    const Bytes expected = expectedDiveAnswer(server.dives()[0], 0x08);
-    EXPECT_EQ(readBytes(fd, 20), Bytes(expected.begin(), expected.begin() + 20));
-    EXPECT_EQ(server.finish(), ServeResult::Vanished);
-    // The line is dead: reading ends at once instead of waiting.
-    std::uint8_t b = 0;
-    pollfd p{fd, POLLIN, 0};
-    ASSERT_EQ(::poll(&p, 1, kTimeoutMs), 1);
-    EXPECT_LE(::read(fd, &b, 1), 0);
-    ::close(fd);
-}
-
-#ifdef VYPER_EMULATOR_EXE
-TEST(EmulatorProgram, PrintsItsDeviceAndServesUntilTerminated)
-{
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const std::string pathFile = ::testing::TempDir() + "vyper-emulator-path.txt";
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::close(out[1]);
-        const std::string pf = "--path-file=" + pathFile;
-        ::execl(VYPER_EMULATOR_EXE, VYPER_EMULATOR_EXE, "--fast", "--quiet", "--echo", pf.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    struct KillOnExit {
-        pid_t pid;
-        ~KillOnExit()
-        {
-            if (pid > 0) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
-            }
-        }
-    } guard{child};
-    std::string line;
-    char c = 0;
-    pollfd p{out[0], POLLIN, 0};
-    while (::poll(&p, 1, kTimeoutMs) == 1 && ::read(out[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    ::close(out[0]);
-    ASSERT_EQ(line.rfind("/dev/", 0), 0u) << line;
-
-    std::FILE* f = std::fopen(pathFile.c_str(), "r");
-    ASSERT_NE(f, nullptr);
-    char fromFile[256] = {};
-    ASSERT_NE(std::fgets(fromFile, sizeof fromFile, f), nullptr);
-    std::fclose(f);
-    EXPECT_EQ(std::string(fromFile), line + "\n");
-
-    const int fd = openPort(line);
-    ASSERT_GE(fd, 0);
-    writeBytes(fd, {0x05, 0x00, 0x60, 0x20, 0x45});
-    const Bytes got = readBytes(fd, 5 + 37);  // the echo, then the answer
-    ASSERT_EQ(got.size(), 42u);
-    EXPECT_EQ(Bytes(got.begin(), got.begin() + 5), (Bytes{0x05, 0x00, 0x60, 0x20, 0x45}));
-    EXPECT_EQ(got[5 + 4 + 2], 1);  // address 98: metric
-    EXPECT_EQ(got.back(), xorOf(got, 5, got.size() - 1));
-    ::close(fd);
-    ::kill(child, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    guard.pid = 0;
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    std::remove(pathFile.c_str());
-}
-#endif
 
 }  // namespace
 }  // namespace vyemu
