@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/Failure.h"
 #include "support/MainWindow.h"
 #include "transfer/ActivityIndicator.h"
 #include "transfer/TransferStop.h"
@@ -19,7 +18,7 @@ QString Line(int left, const QString& fish, int right) {
 
 }  // namespace
 
-TEST(ActivityIndicator, LinesForSomeNumbers) {
+TEST(ActivityIndicator, TheFishSwimsRightThenLeft) {
     const struct {
         int16_t n;
         int left;
@@ -33,23 +32,6 @@ TEST(ActivityIndicator, LinesForSomeNumbers) {
     for (const auto& c : cases) {
         EXPECT_EQ(ActivityLine(c.n), Line(c.left, c.right ? kRight : kLeft, c.rightTildes)) << c.n;
     }
-}
-
-TEST(ActivityIndicator, ThreeTimesNMustFitSixteenBits) {
-    EXPECT_NO_THROW(ActivityLine(-10922));
-    EXPECT_THROW(ActivityLine(10923), RuntimeFailure);
-}
-
-TEST(ActivityIndicator, ShowActivityAppendsAndSelectsTheLine) {
-    MainWindow t;
-    auto& w = t.w;
-    const int before = w.lstVyperComm->ListCount();
-    ShowActivity(w.Module(), 19);
-    ShowActivity(w.Module(), 19);
-    ASSERT_EQ(w.lstVyperComm->ListCount(), before + 2);
-    EXPECT_EQ(w.lstVyperComm->Items().last(), Line(36, kLeft, 0));
-    EXPECT_EQ(w.lstVyperComm->Items()[before], w.lstVyperComm->Items()[before + 1]);
-    EXPECT_EQ(w.lstVyperComm->ListIndex(), before + 1);
 }
 
 TEST(TransferStop, StopsADownloadAndAppendsItsLinesEvenWhenIdle) {
