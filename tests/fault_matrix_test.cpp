@@ -1,20 +1,13 @@
-// The fault matrix: every fault the emulated dive computer can inject, through both
-// interface types, in a dive download and in a settings read. Each cell states what the
-// user must see afterwards, in words and in fields that the test checks, and every cell
-// ends with a second start that must work (or, once the device is gone, be refused with a
-// message and without a hang).
-//
-// The memory is tests/golden/dives.txt: dives A (34 bytes: packets of 35 and 5 bytes on the
-// line), B (33: 35 and 4), C (64: 35 and 35) and D (37: 35 and 8), newest first, then the
-// end of the memory. The self-built interface puts the three echoed command bytes in front
-// of a dive's first packet and the five echoed bytes of a memory read in front of its
-// 37-byte reply. The error limit is the default 3 and the overwrite policy the default
-// "Nie überschreiben". Before every download two files are stored: an unrelated older dive,
-// and dive D's name with other content, which must both stay as they are.
+// Every fault the emulator can inject, through both interface types, in a download and in a
+// settings read; every cell ends with a second start. Memory: tests/golden/dives.txt (dives
+// A, B, C, D newest first). Before every download an unrelated dive and dive D's name with
+// other content are stored; both must stay.
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <algorithm>
+#include <iterator>
 #include <array>
 #include <ostream>
 #include <string>
@@ -29,9 +22,7 @@ using namespace vyper::testing;
 
 namespace {
 
-// The emulator answers at once, so the program's pauses (the 12 + 100 ms of a send and the
-// 200 ms quiet gap) run four times as fast; its 100 ms control timer keeps real time.
-constexpr int kClockSpeed = 4;
+constexpr int kClockSpeed = 4;  // the program's pauses run four times as fast
 
 const QString kStartLine = QStringLiteral("Lese Speicher von Vyper...");
 const QString kDiscarded = QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen.");
@@ -40,44 +31,39 @@ const QString kOlderName = QStringLiteral("Tauchgang 2023-Mai-01 08 Uhr 00.txt")
 const QByteArray kOlderBytes = "Time [s]\tDepth [m]\r\n20\t\t-2\r\n# END OF PROFILE #\r\n";
 const QByteArray kEarlierD = "Time [s]\tDepth [m]\r\n60\t\t-1\r\n";
 
-// `n` characters the report shows for bytes it cannot display (code 0 among them).
 QString Blank(int n) { return QString(n, kUndisplayablePlaceholder); }
 
 struct DownloadCell {
-    const char* outcome;              // in words
-    std::vector<StoredDive> received;  // dives taken, in order; D is the one stored before
-    int errors;                       // failed exchanges when the download has ended
-    QStringList lines;                // message lines that must appear
-    int badPackets;                   // "CRC Falsch" lines
+    const char* outcome;
+    std::vector<StoredDive> received;  // in order; D is the one stored before
+    int errors;
+    QStringList lines;  // must appear
+    int badPackets;     // "CRC Falsch" lines
 };
 
 struct SettingsCell {
-    const char* outcome;  // in words; "not applicable: ..." for a fault without a memory read
-    QStringList changed;  // report lines that differ from the true report (same label)
-    QStringList lines;    // message lines that must appear
-    int badPackets;       // "CRC Falsch" lines
+    const char* outcome;
+    QStringList changed;  // replace the true report's line of the same label; a label alone removes it
+    QStringList lines;
+    int badPackets;
 };
 
-// What a second start (a settings read) gives after the cell's transfer.
-enum class Afterwards {
-    TrueReport,       // the fault is spent: the true report
-    ReportWithNoise,  // the noise goes on: a complete report, with other noise in it
-    StartRefused,     // the device has gone (the emulator ended with status 3): refused with a box
-};
+// What a second start (a settings read) gives: the true report, a report with other noise,
+// or (the emulator ended with status 3) a refusal with a box.
+enum class Afterwards { TrueReport, ReportWithNoise, StartRefused };
 
 template <typename CellType>
 using Pair = std::array<CellType, 2>;  // original, self-built
 
 struct FaultRow {
     const char* name;
-    QStringList downloadFault;  // emulator options for the download columns
-    QStringList settingsFault;  // emulator options for the settings columns; empty: not applicable
+    QStringList downloadFault;
+    QStringList settingsFault;  // empty: not applicable
     Afterwards afterwards;
     Pair<DownloadCell> download;
     Pair<SettingsCell> settings;
 };
 
-// A cell that the self-built interface repeats, with the echo making no difference.
 template <typename CellType>
 Pair<CellType> AsOriginal(const CellType& original, const char* selfBuilt = "as original") {
     CellType copy = original;
@@ -87,9 +73,7 @@ Pair<CellType> AsOriginal(const CellType& original, const char* selfBuilt = "as 
 
 const std::vector<StoredDive> kAll = {kDiveA, kDiveB, kDiveC, kDiveD};
 
-// Block 1 of a reply that came without its first 5 bytes being dropped: the self-built
-// interface's echo "05 00 20 20 05" stays in front of an unfinished reply, so every value
-// is read five places too early.
+// The echo "05 00 20 20 05" left in front of an unfinished reply: block 1 read five places early.
 const QStringList kBlock1ShiftedByEcho = {"Messintervall:\t\t\t32 sec.", "Tauchgänge:\t\t\t32",
                                           "Gesamte Tauchzeit:\t\t1285 min.", "Seriennummer:\t\t\t05104"};
 const QString kCutUserInfoShifted = "Benutzerinfo:\t\t\t" + Blank(1) + "]" + Blank(3) + "Grun" + Blank(11);
@@ -100,9 +84,7 @@ const QStringList kBlocks2And3Zeros = {
     "Rechnermodus Dekompression: \tLuft", "Beleuchtung Dauer: \t\t0", "Tauchtiefenalarm: \t\t\tAus.",
     "Zeit bis Alarm: \t\t\t0 min.",    "Alarmtiefe: \t\t\t0 m"};
 
-// Blocks 1 and 3 after the noise of the seed 1: the bytes 97 D6 3C FB DC 53 AE 88 37 1A 12 51
-// and 77 FE E0 B6 F5 F9 27 5F AF 29 7E 2C in place of each reply's first 12 bytes. The
-// mode byte 0x5F is no mode: that line is left out.
+// Blocks 1 and 3 with the noise of seed 1 over their first 12 bytes; mode byte 0x5F is no mode.
 const QStringList kBlocksWithNoise = {
     "Messintervall:\t\t\t55 sec.", "Tauchgänge:\t\t\t44680", "Gesamte Tauchzeit:\t\t56403 min.",
     "Seriennummer:\t\t\t26188193", "Persönliche Einstellungen:\t\t245", "Maßsystem                  \t\tU.S.",
@@ -211,34 +193,24 @@ const FaultRow kRows[] = {
 struct Column {
     const char* name;
     QString type;
-    int index;  // into a row's cells
+    int index;
 };
 const Column kColumns[] = {{"Original", kOriginal, 0}, {"SelfBuilt", kSelfBuilt, 1}};
-
-// Names the cell's parts in test listings.
 void PrintTo(const FaultRow& row, std::ostream* os) { *os << row.name; }
 void PrintTo(const Column& column, std::ostream* os) { *os << column.name; }
-
 using Cell = std::tuple<FaultRow, Column>;
-
 std::string CellName(const ::testing::TestParamInfo<Cell>& info) {
     return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
 }
 
-// The report of the last settings read: the lines after its start line, without the
-// receive handler's packet lines.
+// The last settings read's report, without the packet lines.
 QStringList LastReport(const QStringList& messages) {
     const qsizetype at = messages.lastIndexOf(kStartLine);
-    QStringList report;
-    if (at < 0) return report;
-    for (const QString& line : messages.mid(at + 1)) {
-        if (!line.contains(QStringLiteral(" Zeichen empfangen. "))) report << line;
-    }
+    QStringList report = at < 0 ? QStringList() : messages.mid(at + 1);
+    report.removeIf([](const QString& l) { return l.contains(QStringLiteral(" Zeichen empfangen. ")); });
     return report;
 }
 
-// The true report with the lines of `changed` in place of those with the same label; a
-// label alone (no tab) removes its line.
 QStringList ExpectedReport(const QStringList& changed) {
     QStringList report = GoldenSettingsReport();
     for (const QString& line : changed) {
@@ -253,35 +225,28 @@ QStringList ExpectedReport(const QStringList& changed) {
     return report;
 }
 
-qsizetype BadPacketLines(const QStringList& messages) {
-    return std::count_if(messages.begin(), messages.end(),
-                         [](const QString& l) { return l.endsWith(QStringLiteral(" Zeichen empfangen. CRC Falsch")); });
-}
+// The checks every cell shares, then the second start.
+void Finish(Program& program, EmulatorProcess& emulator, const FaultRow& row, const QStringList& lines, int badPackets) {
+    const QStringList messages = program.Messages();
+    for (const QString& line : lines) EXPECT_TRUE(messages.contains(line)) << line.toStdString();
+    EXPECT_EQ(messages.filter(QRegularExpression(" Zeichen empfangen. CRC Falsch$")).size(), badPackets) << Text(messages);
+    const bool vanishes = row.afterwards == Afterwards::StartRefused;
+    EXPECT_FALSE(program.window->Module().comVyper().PortOpen());
+    EXPECT_EQ(emulator.WaitForExit(vanishes ? 5000 : 0), vanishes ? 3 : -1);
 
-// A second start after the fault, a settings read: see Afterwards. A repeated checksum
-// fault leaves its line again, with the values intact.
-void ExpectSecondStartWorks(Program& program, Afterwards afterwards) {
     const std::size_t boxesBefore = program.boxes.shown.size();
-    const qsizetype linesBefore = program.Messages().size();
     program.Press(program.window->cmdGetVyperSettings);
     EXPECT_FALSE(program.window->Module().comVyper().PortOpen());
-    switch (afterwards) {
-    case Afterwards::StartRefused:
+    if (vanishes) {
         EXPECT_EQ(program.boxes.shown.size(), boxesBefore + 1) << "the refused start tells the user";
-        EXPECT_EQ(program.Messages().size(), linesBefore) << "no transfer started";
-        break;
-    case Afterwards::ReportWithNoise:
+        EXPECT_EQ(program.Messages().size(), messages.size()) << "no transfer started";
+    } else if (row.afterwards == Afterwards::ReportWithNoise) {
         EXPECT_EQ(LastReport(program.Messages()).size(), GoldenSettingsReport().size() - 1) << "no mode line";
         EXPECT_EQ(program.Messages().constLast(), QStringLiteral("OK."));
-        EXPECT_EQ(program.window->Module().SettingsStep, 4);
-        break;
-    case Afterwards::TrueReport:
+    } else {
         EXPECT_EQ(Text(LastReport(program.Messages())), Text(GoldenSettingsReport())) << "second start";
-        break;
     }
 }
-
-bool Vanishes(const FaultRow& row) { return row.afterwards == Afterwards::StartRefused; }
 
 class FaultMatrixDownload : public ::testing::TestWithParam<Cell> {};
 class FaultMatrixSettings : public ::testing::TestWithParam<Cell> {};
@@ -294,7 +259,6 @@ TEST_P(FaultMatrixDownload, EndsAsTheCellSays) {
     Program program(emulator.DevicePath(), column.type, kClockSpeed);
     program.Store(kOlderName, kOlderBytes);
     program.Store(ProgramFileName(kDiveD), kEarlierD);
-
     program.Press(program.window->cmdDownload);
 
     EXPECT_EQ(ReadAll(program.ProfilePath(kOlderName)), kOlderBytes);
@@ -302,10 +266,7 @@ TEST_P(FaultMatrixDownload, EndsAsTheCellSays) {
     QStringList written;
     bool keptD = false;
     for (const StoredDive& d : cell.received) {
-        if (QLatin1String(d.golden) == QLatin1String(kDiveD.golden)) {
-            keptD = true;  // stored before: kept, not written
-            continue;
-        }
+        if (QLatin1String(d.golden) == QLatin1String(kDiveD.golden) && (keptD = true)) continue;  // kept, not written
         written << ProgramFileName(d);
         EXPECT_EQ(ReadAll(program.ProfilePath(ProgramFileName(d))), Golden(d)) << d.golden;
     }
@@ -315,18 +276,12 @@ TEST_P(FaultMatrixDownload, EndsAsTheCellSays) {
     EXPECT_EQ(m.DivesConverted, static_cast<int>(cell.received.size()));
     EXPECT_EQ(m.ErrorCount, cell.errors);
     EXPECT_EQ(program.window->lblErr->Caption(), QString::number(cell.errors));
-
     const QStringList messages = program.Messages();
-    for (const QString& line : cell.lines) EXPECT_TRUE(messages.contains(line)) << line.toStdString();
-    EXPECT_EQ(BadPacketLines(messages), cell.badPackets) << Text(messages);
     EXPECT_EQ(messages.count(QStringLiteral("Übertragung beendet.")), 1) << "the download ends at the error limit";
     EXPECT_EQ(LinesAfter(messages, kKeptLabel, 1), keptD ? QStringList{ProgramFileName(kDiveD)} : QStringList{});
     EXPECT_EQ(messages.contains(QStringLiteral("Alle Tauchgänge wurden in das Datenformat von Lotwerk")),
               !cell.received.empty());
-    EXPECT_FALSE(m.comVyper().PortOpen());
-    EXPECT_EQ(emulator.WaitForExit(Vanishes(row) ? 5000 : 0), Vanishes(row) ? 3 : -1);
-
-    ExpectSecondStartWorks(program, row.afterwards);
+    Finish(program, emulator, row, cell.lines, cell.badPackets);
 }
 
 TEST_P(FaultMatrixSettings, ReportsAsTheCellSays) {
@@ -335,26 +290,18 @@ TEST_P(FaultMatrixSettings, ReportsAsTheCellSays) {
     SCOPED_TRACE(cell.outcome);
     EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(column.type, row.settingsFault));
     Program program(emulator.DevicePath(), column.type, kClockSpeed);
-
     program.Press(program.window->cmdGetVyperSettings);
 
-    const QStringList messages = program.Messages();
-    EXPECT_EQ(Text(LastReport(messages)), Text(ExpectedReport(cell.changed)));
-    for (const QString& line : cell.lines) EXPECT_TRUE(messages.contains(line)) << line.toStdString();
-    EXPECT_EQ(BadPacketLines(messages), cell.badPackets);
+    EXPECT_EQ(Text(LastReport(program.Messages())), Text(ExpectedReport(cell.changed)));
     EXPECT_EQ(program.window->Module().SettingsStep, 4);
-    EXPECT_FALSE(program.window->Module().comVyper().PortOpen());
     EXPECT_TRUE(program.StoredFiles().isEmpty());
-    EXPECT_EQ(emulator.WaitForExit(Vanishes(row) ? 5000 : 0), Vanishes(row) ? 3 : -1);
-
-    ExpectSecondStartWorks(program, row.afterwards);
+    Finish(program, emulator, row, cell.lines, cell.badPackets);
 }
 
 std::vector<FaultRow> RowsWithMemoryReads() {
     std::vector<FaultRow> rows;
-    for (const FaultRow& row : kRows) {
-        if (!row.settingsFault.isEmpty()) rows.push_back(row);
-    }
+    std::copy_if(std::begin(kRows), std::end(kRows), std::back_inserter(rows),
+                 [](const FaultRow& r) { return !r.settingsFault.isEmpty(); });
     return rows;
 }
 
