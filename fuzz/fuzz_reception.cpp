@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t argument = in.Dword();
     switch (mode % 4) {
         case 0:  // a profile command ("08 165" / "09 165")
-            m.ExpectedCount = ProfileExpectedCount(m.InterfaceType);
+            ExpectProfileAnswer(m);
             break;
         case 1:  // a memory read of `argument` bytes, as the commands send it
             m.ExpectedCount = MemoryReadExpectedCount(m.InterfaceType, static_cast<int16_t>(argument & 0xFF));

@@ -18,6 +18,9 @@ struct Link : MainWindow {
         m.DownloadState = downloadState;
         m.InterfaceType = interfaceType;
         m.ExpectedCount = expectedCount;
+        // A profile answer through the self-built interface starts behind the echo, as the
+        // profile commands announce it.
+        m.ProfileEcho = downloadState == 2 && interfaceType == 2 ? 3 : 0;
     }
     void Arrive(const QByteArray& bytes) {  // one receive call per byte
         p.serial.Receive(bytes);

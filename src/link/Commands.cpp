@@ -13,12 +13,16 @@ void SendProfileCommand(VyperComm& m, const QString& text) {
     DrainInput(m);
     ResetRxState(m);
     // Set before the first byte goes out, so no byte of the answer meets a stale count.
-    m.ExpectedCount = ProfileExpectedCount(m.InterfaceType);
-    m.ProfileEcho = m.InterfaceType == 2 ? 3 : 0;
+    ExpectProfileAnswer(m);
     SendCommandText(m, text);
 }
 
 }  // namespace
+
+void ExpectProfileAnswer(VyperComm& m) {
+    m.ExpectedCount = ProfileExpectedCount(m.InterfaceType);
+    m.ProfileEcho = m.InterfaceType == 2 ? 3 : 0;
+}
 
 QString MemoryReadCommandText(int16_t address, int16_t length) {
     return QStringLiteral("05 00 %1 %2").arg(address).arg(length);

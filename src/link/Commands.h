@@ -15,6 +15,10 @@ QString MemoryReadCommandText(int16_t address, int16_t length);
 int32_t ProfileExpectedCount(int16_t interfaceType);
 int32_t MemoryReadExpectedCount(int16_t interfaceType, int16_t length);
 
+// Makes the receive side expect the first packet of a profile answer: its length, and the
+// three echoed command bytes in front of it through the self-built interface.
+void ExpectProfileAnswer(VyperComm& m);
+
 // Each command discards waiting input, resets the receive state, sets ExpectedCount for
 // its answer and sends its command text; it returns after the post-command pause.
 // Send failures are reported by SendCommandText.

@@ -19,7 +19,7 @@ constexpr int32_t kLastIndex = kBufferSize - 1;
 // Behind the echo of the self-built interface the length byte comes after the echoed bytes;
 // reading it there lets a dive shorter than one full packet arrive through that interface.
 void ApplyLengthRule(VyperComm& m) {
-    const int32_t echo = std::clamp(m.ProfileEcho, 0, kLastIndex - 1);
+    const int32_t echo = m.ProfileEcho;  // 0 or 3
     if (m.RxCount <= echo + 1) return;
     const int32_t v = m.RxBuffer[echo + 1];
     if (v >= 1 && v <= 31) m.ExpectedCount = v + 3 + echo;
@@ -50,11 +50,9 @@ void AppendPayload(VyperComm& m, int32_t first, int32_t length) {
 
 void TakeGoodPacket(VyperComm& m) {
     int32_t length = 0;
-    if (m.InterfaceType == 2 && m.DownloadState != 1 &&
-        (m.ProfileEcho > 0 || m.ExpectedCount > kFullProfilePacket)) {
+    if (m.DownloadState != 1 && m.ProfileEcho > 0) {
         // First packet of a profile answer with the echo in front: skip the k echo bytes.
-        const int32_t k = std::min(m.ProfileEcho > 0 ? m.ProfileEcho : m.ExpectedCount - kFullProfilePacket,
-                                   kLastIndex - 1);
+        const int32_t k = m.ProfileEcho;
         length = m.RxBuffer[k + 1];
         AppendPayload(m, k + 2, length);
         m.ExpectedCount = kFullProfilePacket;  // the packets after it carry no echo
