@@ -25,7 +25,10 @@ fi
 
 DEMO="$ROOT/build/demo"
 CONFIG="$DEMO/config"
-mkdir -p "$CONFIG"
+# The emulator's dives are made up: they go to a data folder of the demo's own, never to
+# the folder with the user's real dives (where "Nur neue Tauchgänge laden" would meet them).
+DATA="$DEMO/data"
+mkdir -p "$CONFIG" "$DATA"
 rm -f "$DEMO/device"
 
 interface="Original Suunto (ohne Echo)"
@@ -71,7 +74,7 @@ EOF
 
 echo "Emulierter Tauchcomputer an $DEVICE (COM2). Klicken Sie \"Vyper Einstellungen auslesen\" oder \"Tauchgangsdaten übertragen\"."
 echo "Emulated dive computer at $DEVICE (COM2); conversation log: $DEMO/emulator.log"
-echo "Profile files go to $ROOT/build/release/Tauchprofile"
+echo "Die Profildateien des Emulators liegen in $DATA/Vyper-Grundelnetz/Tauchprofile (nicht bei Ihren echten Tauchgängen)."
 status=0
-XDG_CONFIG_HOME="$CONFIG" "$ROOT/build/release/vyper-grundelnetz" || status=$?
+XDG_CONFIG_HOME="$CONFIG" XDG_DATA_HOME="$DATA" "$ROOT/build/release/vyper-grundelnetz" || status=$?
 exit "$status"

@@ -1,9 +1,10 @@
 #!/bin/sh
-# Builds the program and runs every test twice: a normal build, then a build with
+# Installs what is missing (scripts/install-deps.sh), builds the program and runs every test twice: a normal build, then a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer; then runs every fuzz target briefly.
 # Usage: scripts/test.sh (FUZZ_SECONDS sets the fuzz time per target, default 10)
 set -eu
 cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
 JOBS="${JOBS:-$(nproc)}"
 
 run_suite() {

@@ -85,6 +85,8 @@ TEST(MainWindow, ClosingSavesTheFourSettingsBothWays) {
             w.txtComDelay->SetText(QStringLiteral("120"));
             if (!byButton) w.cmbCommPort->SetText(QStringLiteral("9x"));  // stored as typed
             w.lstInterfaceType->SetListIndex(0);
+            // Changed from the stored value, so that a save under another key is seen.
+            w.chkAbortWhenOldDive->SetValue(0);
             w.Module().DownloadState = 2;
             w.timDownLoadCtrl->SetInterval(100);
             if (byButton) {
@@ -102,6 +104,6 @@ TEST(MainWindow, ClosingSavesTheFourSettingsBothWays) {
         EXPECT_EQ(load("CommPort", "Number"), byButton ? QStringLiteral("3") : QStringLiteral("9x"));
         EXPECT_EQ(load("CommPort", "Delay"), QStringLiteral("120"));
         EXPECT_EQ(load("CommPort", "InterfaceType"), QStringLiteral("Selbstbau (mit Echo)"));
-        EXPECT_EQ(load("Settings", "LoadOnlyNewDvies"), QStringLiteral("1"));
+        EXPECT_EQ(load("Settings", "LoadOnlyNewDvies"), QStringLiteral("0"));
     }
 }
