@@ -119,6 +119,8 @@ int main(int argc, char** argv)
     cfg.pauseMs = options.pauseMs;
     cfg.maxSeconds = options.maxSeconds;
     cfg.maxCommands = options.maxCommands;
+    cfg.jamAfterCommands = options.jamAfterCommands;
+    cfg.jamSeed = options.noiseSeed;
 
     ConversationLog log(logFile);
     log.note("device " + server->devicePath() + ", " + std::to_string(dives.size()) + " dives, " +

@@ -60,6 +60,8 @@ options may be repeated):
   --noise=COUNT                   COUNT random bytes on the line after every exchange
   --noise-seed=N                  seed of the noise bytes (default 1)
   --noise-delay=MS                pause between an answer and its noise (default 30)
+  --jam=N                         after N answered commands the line carries noise without
+                                  a pause (a loose plug); the device hears nothing more
 
 Running:
   --log=FILE                  write the conversation log to FILE instead of stderr
@@ -178,6 +180,9 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Em
         } else if (name == "--noise-delay") {
             error = number(0, 60000);
             o.noiseDelayMs = static_cast<int>(n);
+        } else if (name == "--jam") {
+            error = number(0, 1000000);
+            o.jamAfterCommands = static_cast<int>(n);
         } else if (name == "--log") {
             o.logFile = value;
         } else if (name == "--path-file") {

@@ -25,6 +25,7 @@ struct EmulatorOptions {
     int noiseBytes = 0;                 // --noise
     std::uint32_t noiseSeed = 1;        // --noise-seed
     int noiseDelayMs = 30;              // --noise-delay
+    int jamAfterCommands = -1;          // --jam: endless noise after N commands, -1 = never
     int pauseMs = 500;                  // --pause: a command not completed within it is dropped
     std::string logFile;                // --log
     bool quiet = false;                 // --quiet

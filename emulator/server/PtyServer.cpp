@@ -218,6 +218,22 @@ ServeResult PtyServer::serve(Session& session, const ServerConfig& cfg, Conversa
         return true;
     };
 
+    // A jammed line: noise without a pause, one byte per byte time, and the device hears
+    // nothing of what the program sends (a loose plug, an adapter with a floating input).
+    std::uint32_t jamState = cfg.jamSeed;
+    std::size_t jamBytes = 0;
+    auto jammed = [&] { return cfg.jamAfterCommands >= 0 && commands >= cfg.jamAfterCommands; };
+    auto jam = [&]() -> bool {
+        if (jamBytes == 0)
+            log.note("the line is jammed: noise without a pause from now on");
+        const Bytes noise = noiseBytes(1, jamState);
+        if (!writeAll(noise.data(), 1, stop))
+            return false;
+        if (++jamBytes % 1000 == 0)
+            log.note(std::to_string(jamBytes) + " noise bytes sent");
+        return true;
+    };
+
     while (!stop.load()) {
         const auto now = Clock::now();
         if (cfg.maxSeconds > 0 && now - started >= millis(cfg.maxSeconds * 1000.0)) {
@@ -230,15 +246,19 @@ ServeResult PtyServer::serve(Session& session, const ServerConfig& cfg, Conversa
             partial = false;
         }
         pollfd p{master_, POLLIN, 0};
-        const int rc = ::poll(&p, 1, 50);
+        const bool jamming = jammed();
+        const int rc = ::poll(&p, 1, jamming ? std::max(1, static_cast<int>(cfg.byteMs)) : 50);
         if (rc < 0) {
             if (errno == EINTR)
                 continue;
             log.note(std::string("poll: ") + std::strerror(errno));
             return ServeResult::Error;
         }
-        if (rc == 0)
+        if (rc == 0) {
+            if (jamming && !jam())
+                return stop.load() ? ServeResult::Stopped : ServeResult::Error;
             continue;
+        }
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n <= 0) {
             if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
@@ -255,6 +275,8 @@ ServeResult PtyServer::serve(Session& session, const ServerConfig& cfg, Conversa
         }
         lastByte = arrived;
         log.received(Bytes(buffer, buffer + n));
+        if (jamming)
+            continue;  // drowned in the noise: the device never hears it
 
         Bytes echoed;
         auto flushEcho = [&] {

@@ -35,6 +35,8 @@ struct ServerConfig {
     int pauseMs = 500;      // a half-received command is dropped after this pause
     double maxSeconds = 0;  // 0 = unlimited
     long maxCommands = 0;   // 0 = unlimited
+    long jamAfterCommands = -1;    // from then on endless noise, nothing heard; -1 = never
+    std::uint32_t jamSeed = 1;     // seed of that noise
 };
 
 enum class ServeResult { Stopped = 0, Error = 1, Vanished = 3 };

@@ -42,6 +42,7 @@ void SendMemoryRead(VyperComm& m, int16_t address, int16_t length) {
     DrainInput(m);
     ResetRxState(m);
     m.ExpectedCount = MemoryReadExpectedCount(m.InterfaceType, length);
+    m.MemoryReadLength = length;
     SendCommandText(m, MemoryReadCommandText(address, length));
 }
 

@@ -14,6 +14,8 @@ constexpr int32_t kMemoryReadEcho = 5;
 // A full profile packet: code, length 32, 32 payload bytes, checksum.
 constexpr int32_t kFullProfilePacket = 35;
 constexpr int32_t kLastIndex = kBufferSize - 1;
+// Enough raw bytes of an answer to tell an echo of the command from the answer itself.
+constexpr qsizetype kAnswerHeadBytes = 48;
 
 // The length byte of a profile packet announces a shorter packet: it completes at L + 3.
 // Behind the echo of the self-built interface the length byte comes after the echoed bytes;
@@ -54,15 +56,30 @@ void TakeGoodPacket(VyperComm& m) {
         // First packet of a profile answer with the echo in front: skip the k echo bytes.
         const int32_t k = m.ProfileEcho;
         length = m.RxBuffer[k + 1];
+        if (m.DownloadState == 2 && m.ProfileCodeByte < 0) m.ProfileCodeByte = m.RxBuffer[k];
         AppendPayload(m, k + 2, length);
         m.ExpectedCount = kFullProfilePacket;  // the packets after it carry no echo
         m.ProfileEcho = 0;
     } else {
         length = m.RxBuffer[1];
+        if (m.DownloadState == 2 && m.ProfileCodeByte < 0) m.ProfileCodeByte = m.RxBuffer[0];
         AppendPayload(m, 2, length);
     }
+    if (m.DownloadState == 2 && length == kFullProfilePacket - 3) ++m.FullPacketsTaken;
     // A packet shorter than a full one is the last of a dive's answer.
-    if (m.DownloadState == 2 && length < kFullProfilePacket - 3) m.ProfileAnswerEnded = true;
+    if (m.DownloadState == 2 && length < kFullProfilePacket - 3) {
+        m.ProfileAnswerEnded = true;
+        m.ProfileLastPacketLength = length;
+    }
+    // Only a reply of the length asked for is a whole memory block; it is kept aside now,
+    // because the next packet (a stray byte, say) overwrites the front of RxBuffer.
+    // Only the first packet after the command can be the reply: one after a spoilt reply is
+    // noise, and must not pass for the block however its checksum falls out.
+    if (m.DownloadState == 1 && !m.MemoryReplyJudged && m.RxCount == m.MemoryReadLength + 5) {
+        std::copy(m.RxBuffer.begin(), m.RxBuffer.begin() + m.RxCount, m.MemoryReply.begin());
+        std::fill(m.MemoryReply.begin() + m.RxCount, m.MemoryReply.end(), 0);
+        m.MemoryReplyGood = true;
+    }
     if (m.DownloadState == 2) {
         m.ui.lstVyperComm->AddItem(ZeroPad(m.RxCount, 2) + QStringLiteral(" Zeichen empfangen. CRC OK"));
     }
@@ -90,6 +107,7 @@ void comVyper_OnComm(VyperComm& m) {
     }
     m.RxBuffer[m.RxCount] = b;
     ++m.RxCount;
+    if (m.AnswerHead.size() < kAnswerHeadBytes) m.AnswerHead.append(static_cast<char>(b));
 
     if (m.DownloadState == 2 && m.RxCount > 1) ApplyLengthRule(m);
     if (m.RxCount < m.ExpectedCount) return;
@@ -104,6 +122,7 @@ void comVyper_OnComm(VyperComm& m) {
         // Only a packet of the answer leaves a hole; one after its last packet is line noise.
         if (m.DownloadState == 2 && !m.ProfileAnswerEnded) m.ProfileDamaged = true;
     }
+    if (m.DownloadState == 1) m.MemoryReplyJudged = true;
     m.ui.lstVyperComm->SelectLast();
     m.RxCount = 0;  // the next byte starts the next packet at index 0
 }
@@ -142,6 +161,13 @@ void ResetRxState(VyperComm& m) {
     m.ProfileDamaged = false;
     m.ProfileAnswerEnded = false;
     m.ProfileEcho = 0;
+    m.ProfileLastPacketLength = 0;
+    m.ProfileCodeByte = -1;
+    m.FullPacketsTaken = 0;
+    m.SentCommand.clear();
+    m.AnswerHead.clear();
+    m.MemoryReplyGood = false;
+    m.MemoryReplyJudged = false;
 }
 
 }  // namespace vyper

@@ -9,7 +9,8 @@ struct VyperComm;
 // packet reaches ExpectedCount, drops the memory-read echo of the self-built interface,
 // tests the checksum, appends a good packet's payload to ProfileBuffer, counts RxTotal and
 // writes the packet's line into the message list. Repaints lblErr on every call.
-// Bounds: a byte that would lie past RxBuffer's end is discarded (that packet can never
+// A memory-read reply of the length asked for that passes its checksum is kept aside in
+// MemoryReply. Bounds: a byte that would lie past RxBuffer's end is discarded (that packet can never
 // complete); payload past ProfileBuffer's end is not stored and sets ProfileOverlong.
 void comVyper_OnComm(VyperComm& m);
 
@@ -23,7 +24,8 @@ void timChkRxDone_Timer(VyperComm& m);
 bool RxChecksumOk(const VyperComm& m, int16_t expected, int32_t count);
 
 // Starts a fresh answer: RxCount, ProfileCount and ExpectedCount 0, elements 1..8192 of
-// RxBuffer and ProfileBuffer 0 (element 0 keeps its value), ProfileOverlong cleared.
+// RxBuffer and ProfileBuffer 0 (element 0 keeps its value), the answer's flags, its raw
+// head and the kept memory reply cleared.
 void ResetRxState(VyperComm& m);
 
 }  // namespace vyper

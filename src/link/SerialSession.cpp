@@ -49,6 +49,7 @@ QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port) {
                               "Mitglied der Gruppe dialout).")
             .arg(QString::number(port), device);
     case SerialFailureKind::NotOpen:
+    case SerialFailureKind::DeviceLost:
     case SerialFailureKind::Other:
         break;
     }

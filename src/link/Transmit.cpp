@@ -27,16 +27,22 @@ void SendCommandText(VyperComm& m, const QString& text) {
             if (field.isEmpty()) break;
             const uint8_t byte = ByteFromField(field);
             WriteByte(port, byte);
+            m.SentCommand.append(static_cast<char>(byte));
             checksum ^= byte;
         }
         // The interface needs a gap before the checksum byte.
         m.platform.waits.Sleep(12);
         WriteByte(port, checksum);
+        m.SentCommand.append(static_cast<char>(checksum));
         // Keep RTS raised until the checksum byte has surely left the line.
         m.platform.waits.Sleep(100);
         port.SetRTSEnable(false);
         m.platform.waits.Sleep(5 * m.CommandDelay);
     } catch (const SerialFailure& failure) {
+        if (failure.Kind() == SerialFailureKind::DeviceLost) {
+            // The transfer ends with one message of its own about the lost connection.
+            return;
+        }
         if (failure.Kind() == SerialFailureKind::NotOpen) {
             ShowSendFailure(m, QStringLiteral("Nur möglich, wenn Schnittstelle anprechbar ist."));
         } else {

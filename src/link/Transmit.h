@@ -9,7 +9,9 @@ struct VyperComm;
 // XOR checksum byte, with RTS raised from the start until 100 ms after the checksum; then
 // blocks for 5 × CommandDelay ms while the answer arrives. A failure (a closed port, a
 // field that is no byte value) is shown to the user in a critical message box and ends
-// the call at once: no further byte, no further pause, RTS left as it was.
+// the call at once: no further byte, no further pause, RTS left as it was. A device that
+// went away ends the call silently: the transfer reports the lost connection once.
+// The bytes written, checksum included, are kept in SentCommand.
 void SendCommandText(VyperComm& m, const QString& text);
 
 }  // namespace vyper

@@ -1,7 +1,10 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "platform/Controls.h"
 #include "platform/Platform.h"
@@ -28,6 +31,16 @@ struct MainControls {
     Timer* timDownLoadCtrl = nullptr;
     Timer* timChkRxDone = nullptr;
     CommandButton* cmdClose = nullptr;
+};
+
+// How the wait for a reply ended.
+enum class WaitEnd {
+    Quiet,           // the line stayed quiet for the gap
+    Complete,        // the answer's framing showed that it is whole
+    Bound,           // bytes kept coming until the longest possible answer's time was over
+    Stopped,         // the transfer was stopped or the port closed meanwhile
+    DeviceLost,      // the device went away
+    WrongInterface,  // the first bytes show that the cable does not match the choice
 };
 
 inline constexpr int kBufferSize = 8193;  // elements 0..8192
@@ -73,6 +86,24 @@ struct VyperComm {
     // Echoed command bytes in front of the current profile packet: 3 for the first packet
     // of an answer through the self-built interface, else 0. Set by the profile commands.
     int32_t ProfileEcho = 0;
+    // Payload length of the short packet that ended a dive's answer (0 while none has come).
+    int32_t ProfileLastPacketLength = 0;
+    // Good full packets taken since the last command: a dive's answer makes progress.
+    int32_t FullPacketsTaken = 0;
+    // Code byte of the answer's first good packet, -1 while none has come: an unfinished
+    // packet with another code byte is noise, not a piece of the dive.
+    int32_t ProfileCodeByte = -1;
+    // The bytes of the command just sent and the first bytes that came back after it, raw
+    // (echo included): they tell whether the cable echoes. Cleared with the state.
+    QByteArray SentCommand;
+    QByteArray AnswerHead;
+    // A memory-read reply that passed its checksum with the expected length, kept aside when
+    // it was judged, so that bytes after it cannot change the report. Cleared with the state.
+    std::array<int32_t, kBufferSize> MemoryReply{};
+    bool MemoryReplyGood = false;
+    int32_t MemoryReadLength = 0;  // the length asked for by the last memory read
+    // Set when a memory-read reply has been judged, good or bad: its wait can end.
+    bool MemoryReplyJudged = false;
 
     // Transfer control
     int16_t DownloadState = 0;    // 0 idle, 1 settings read, 2 dive download
@@ -85,6 +116,25 @@ struct VyperComm {
     // True when the receive poll stopped a running control timer because bytes waited;
     // the poll starts it again once the queue is empty, so a transfer never stalls.
     bool PollHeldControlTimer = false;
+
+    // True from a start until the transfer ends in any way; a start meanwhile changes nothing.
+    bool TransferActive = false;
+    // Told when TransferActive changes, so that the window can lock the start buttons.
+    std::function<void(bool active)> OnTransferActiveChanged;
+    // How the last reply wait ended.
+    WaitEnd WaitOutcome = WaitEnd::Quiet;
+    // Dive answers of this download, counted from the newest: a lost dive is named by it.
+    int32_t DiveAnswers = 0;
+    int16_t DivesStored = 0;
+    struct LostDive {
+        int32_t place;  // its place in the order of download, 1 = newest
+        QString date;   // its date as the file would show it, empty when the header was spoilt
+    };
+    std::vector<LostDive> LostDives;
+    // Set when an answer drowned in noise: the download cannot be known to be complete.
+    bool LineDisturbed = false;
+    // Settings read: blocks without a good reply.
+    int16_t SettingsBlocksMissing = 0;
 
     // Profile storage
     QString ProfileFolder;

@@ -256,6 +256,10 @@ void PosixSerialControl::Output(const QByteArray& bytes) {
         throw SerialFailure(SerialFailureKind::NotOpen, DevicePath(),
                             QStringLiteral("Die Schnittstelle ist nicht geöffnet."));
     }
+    if (hungUp_) {
+        throw SerialFailure(SerialFailureKind::DeviceLost, DevicePath(),
+                            QStringLiteral("%1: Verbindung unterbrochen").arg(DevicePath()));
+    }
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
@@ -268,9 +272,25 @@ void PosixSerialControl::Output(const QByteArray& bytes) {
             pollfd p{fd_, POLLOUT, 0};
             if (::poll(&p, 1, 1000) > 0) continue;
         }
-        throw SerialFailure(SerialFailureKind::Other, DevicePath(),
-                            QStringLiteral("%1: %2").arg(DevicePath(), SystemText(n < 0 ? errno : EIO)));
+        const int err = n < 0 ? errno : EIO;
+        // These mean that the device itself is gone, not that one write went wrong.
+        const bool gone = err == EIO || err == ENXIO || err == ENODEV || err == EPIPE;
+        if (gone) hungUp_ = true;
+        throw SerialFailure(gone ? SerialFailureKind::DeviceLost : SerialFailureKind::Other, DevicePath(),
+                            QStringLiteral("%1: %2").arg(DevicePath(), SystemText(err)));
     }
+}
+
+bool PosixSerialControl::DeviceLost() {
+    if (fd_ < 0) return false;
+    int added = 0;
+    {
+        // Look now as well: the reader thread may still be asleep in its poll.
+        std::lock_guard<std::mutex> lock(mutex_);
+        added = PullFromDeviceLocked();
+    }
+    PostReceiveEvents(added);
+    return hungUp_;
 }
 
 }  // namespace vyper

@@ -28,6 +28,9 @@ public:
     QByteArray Input() override;
     void Output(const QByteArray& bytes) override;
 
+    bool DeviceLost() override;
+    QString DeviceName() const override { return DevicePath(); }
+
     // The device path of the port currently selected.
     QString DevicePath() const { return pathForPort_(CommPort()); }
 

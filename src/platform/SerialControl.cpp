@@ -12,6 +12,7 @@ SerialFailure::SerialFailure(SerialFailureKind kind, const QString& devicePath, 
           case SerialFailureKind::PortMissing: return failure::PortMissing;
           case SerialFailureKind::PortBusy: return failure::PortBusy;
           case SerialFailureKind::NoPermission: return failure::PortPermission;
+          case SerialFailureKind::DeviceLost:
           case SerialFailureKind::Other: break;
           }
           return failure::PortOther;

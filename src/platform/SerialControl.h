@@ -14,6 +14,7 @@ enum class SerialFailureKind {
     PortMissing,   // no device at the port's path
     PortBusy,      // another program or process holds the port
     NoPermission,  // the user lacks the rights for the device
+    DeviceLost,    // the open device went away (a pulled cable, a hang-up, an I/O failure)
     Other,         // anything else (not a serial device, I/O error, bad setting)
 };
 
@@ -82,6 +83,12 @@ public:
     // Queues the bytes for sending and returns. Throws SerialFailure(NotOpen) on a closed
     // port and SerialFailure(Other) when the device refuses the write.
     virtual void Output(const QByteArray& bytes) = 0;
+
+    // True once the open device has gone away (hang-up or I/O failure); false again after
+    // the next open. A lost device receives nothing and refuses every write.
+    virtual bool DeviceLost() { return false; }
+    // The device behind the selected port as the user should see it (a path), or "".
+    virtual QString DeviceName() const { return QString(); }
 
     // The receive event, delivered on the user-interface thread while bytes have arrived.
     std::function<void()> OnComm;

@@ -1,10 +1,12 @@
 #include "profiles/ConvertProfileBuffer.h"
 
+#include <algorithm>
 #include <limits>
 #include <span>
 
 #include "link/VyperComm.h"
 #include "platform/Failure.h"
+#include "profiles/DiveAnswerCheck.h"
 #include "profiles/ProfileDecoding.h"
 #include "profiles/ProfileStorage.h"
 
@@ -17,6 +19,25 @@ int16_t Increased(int16_t value) {
     return value == std::numeric_limits<int16_t>::max() ? value : static_cast<int16_t>(value + 1);
 }
 
+QString LostAnswerLine(DiveAnswerVerdict verdict) {
+    switch (verdict) {
+    case DiveAnswerVerdict::Overlong:
+        return QStringLiteral("Antwort des Tauchcomputers zu lang (mehr als %1 Bytes): Tauchgang verworfen.")
+            .arg(kBufferSize);
+    case DiveAnswerVerdict::Damaged:
+        return QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen.");
+    case DiveAnswerVerdict::Cut:
+        return QStringLiteral("Antwort des Tauchcomputers unvollständig (Verbindung unterbrochen?): "
+                              "Tauchgang verworfen, bitte erneut übertragen.");
+    case DiveAnswerVerdict::Endless:
+        return QStringLiteral("Keine verwertbare Antwort: Störungen auf der Leitung (Stecker locker?).");
+    case DiveAnswerVerdict::NoDive:
+    case DiveAnswerVerdict::Whole:
+        break;
+    }
+    return QString();
+}
+
 void CountFailedExchange(VyperComm& m) {
     m.ErrorCount = Increased(m.ErrorCount);
     m.ui.lblErr->SetCaption(QString::number(m.ErrorCount));
@@ -26,29 +47,56 @@ void CountFailedExchange(VyperComm& m) {
 
 }  // namespace
 
-void ConvertProfileBuffer(VyperComm& m) {
-    // An answer that overflowed the buffer lacks its end, and with it the dive's header.
-    if (m.ProfileOverlong || m.ProfileCount > kBufferSize) {
-        CountFailedExchange(m);
-        m.ui.lstVyperComm->AddLineShown(
-            QStringLiteral("Antwort des Tauchcomputers zu lang (mehr als %1 Bytes): Tauchgang verworfen.")
-                .arg(kBufferSize));
-        return;
-    }
-    // A packet lost to a wrong checksum leaves a hole in the dive. Stored, the damaged dive
-    // would also block its own repair, since a later download finds its file and keeps it.
-    if (m.ProfileDamaged) {
-        CountFailedExchange(m);
-        m.ui.lstVyperComm->AddLineShown(
-            QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen."));
-        return;
-    }
-    if (m.ProfileCount < kMinimumDiveBytes) {
-        CountFailedExchange(m);
-        return;
-    }
+namespace {
 
-    const std::span<const int32_t> bytes(m.ProfileBuffer.data(), static_cast<std::size_t>(m.ProfileCount));
+DiveAnswerFacts DiveAnswerFactsOf(const VyperComm& m) {
+    DiveAnswerFacts facts;
+    facts.payloadCount = m.ProfileCount;
+    facts.overlong = m.ProfileOverlong || m.ProfileCount > kBufferSize;
+    facts.damaged = m.ProfileDamaged;
+    facts.endedByShortPacket = m.ProfileAnswerEnded;
+    facts.lastPacketLength = m.ProfileLastPacketLength;
+    // The echo in front of a first packet is our own command, not part of the answer.
+    const int32_t echo = m.ProfileEcho;
+    facts.pendingBytes = std::max(m.RxCount - echo, 0);
+    facts.pendingCodeByte = m.RxCount > echo ? m.RxBuffer[static_cast<std::size_t>(echo)] : -1;
+    facts.pendingLengthByte = m.RxCount > echo + 1 ? m.RxBuffer[static_cast<std::size_t>(echo + 1)] : -1;
+    facts.codeByte = m.ProfileCodeByte;
+    facts.endless = m.WaitOutcome == WaitEnd::Bound;
+    return facts;
+}
+
+}  // namespace
+
+void ConvertProfileBuffer(VyperComm& m) {
+    const std::size_t held = static_cast<std::size_t>(std::clamp(m.ProfileCount, 0, kBufferSize));
+    const std::span<const int32_t> received(m.ProfileBuffer.data(), held);
+    const DiveAnswerFacts facts = DiveAnswerFactsOf(m);
+    const DiveAnswerVerdict verdict = JudgeDiveAnswer(facts, received);
+    if (verdict == DiveAnswerVerdict::NoDive) {
+        CountFailedExchange(m);
+        return;
+    }
+    if (verdict == DiveAnswerVerdict::Endless) {
+        // Whether the dive computer sent a dive in the noise is unknown: the download can
+        // no longer claim to be complete, but no dive is named as lost.
+        CountFailedExchange(m);
+        m.LineDisturbed = true;
+        m.ui.lstVyperComm->AddLineShown(LostAnswerLine(verdict));
+        return;
+    }
+    if (verdict != DiveAnswerVerdict::Whole) {
+        // The dive computer has sent a dive, and it moves on to the next one: this dive is
+        // lost for this download. Nothing is stored, and the closing summary names it.
+        CountFailedExchange(m);
+        ++m.DiveAnswers;
+        m.LostDives.push_back({m.DiveAnswers, HeaderSurvived(facts, received) ? DiveDateForUser(received) : QString()});
+        m.ui.lstVyperComm->AddLineShown(LostAnswerLine(verdict));
+        return;
+    }
+    ++m.DiveAnswers;
+
+    const std::span<const int32_t> bytes = received;
     DiveRecord record = DecodeDiveHeader(bytes);
     m.DivesConverted = Increased(m.DivesConverted);
     m.ui.lblDiveCnt->SetCaption(QString::number(m.DiveNumber));
@@ -60,8 +108,11 @@ void ConvertProfileBuffer(VyperComm& m) {
 
         AddProfile(record, bytes);
         StoreDive(m, record, target);
+        m.DivesStored = Increased(m.DivesStored);
     } catch (const RuntimeFailure& failure) {
         m.ui.lstVyperComm->AddLineShown(failure.Description());
+        // The dive arrived whole but is not on disk: it is lost like a spoilt answer.
+        m.LostDives.push_back({m.DiveAnswers, DiveDateForUser(bytes)});
     }
 }
 

@@ -85,11 +85,33 @@ QStringList SettingsReportLines(int block, const std::array<int32_t, kBufferSize
     }
 }
 
+QString UnreadBlockLine(int block) {
+    return QStringLiteral("Speicherblock %1 (Adresse %2 bis %3) konnte nicht gelesen werden.")
+        .arg(block + 1)
+        .arg(block * 32)
+        .arg(block * 32 + 31);
+}
+
+QString IncompleteReadLine(int missing) {
+    return QStringLiteral("Einstellungen unvollständig gelesen: %1 von 4 Speicherblöcken %2. "
+                          "Bitte noch einmal auslesen.")
+        .arg(missing)
+        .arg(missing == 1 ? QStringLiteral("fehlt") : QStringLiteral("fehlen"));
+}
+
 void ReportSettingsBlock(VyperComm& m, int16_t k) {
-    for (const QString& line : SettingsReportLines(k, m.RxBuffer)) m.ui.lstVyperComm->AddItem(line);
+    if (k < 0 || k > 3) return;
+    // Values come only from a whole reply with a right checksum, as it was when judged.
+    if (m.MemoryReplyGood) {
+        for (const QString& line : SettingsReportLines(k, m.MemoryReply)) m.ui.lstVyperComm->AddItem(line);
+    } else {
+        m.ui.lstVyperComm->AddItem(UnreadBlockLine(k));
+        ++m.SettingsBlocksMissing;
+    }
     if (k != 3) return;
     ShowActivity(m, 1);
-    m.ui.lstVyperComm->AddItem(QStringLiteral("OK."));
+    m.ui.lstVyperComm->AddItem(m.SettingsBlocksMissing == 0 ? QStringLiteral("OK.")
+                                                            : IncompleteReadLine(m.SettingsBlocksMissing));
     try {
         m.comVyper().SetPortOpen(false);
     } catch (const RuntimeFailure&) {

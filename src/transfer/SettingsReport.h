@@ -21,8 +21,15 @@ int DepthMetresFrom128thFeet(int value);
 // activity line and "OK."; a block outside 0..3 gives no lines.
 QStringList SettingsReportLines(int block, const std::array<int32_t, kBufferSize>& rx);
 
-// Appends the report lines of block k (SettingsStep) to the message list; block 3 adds the
-// activity line for 1 and "OK." and closes the port. Nothing for k outside 0..3.
+// The line for block 0..3 that had no good reply, and the closing line of a read that
+// missed `missing` blocks.
+QString UnreadBlockLine(int block);
+QString IncompleteReadLine(int missing);
+
+// Appends the report lines of block k (SettingsStep) from the kept good reply to the message
+// list, or UnreadBlockLine when there was none (counted in SettingsBlocksMissing); block 3
+// adds the activity line for 1 and "OK." (IncompleteReadLine when a block is missing) and
+// closes the port. Nothing for k outside 0..3.
 void ReportSettingsBlock(VyperComm& m, int16_t k);
 
 // The 20 characters of the user text from the reply bytes 16..35, one per byte.

@@ -1,12 +1,15 @@
 #include "transfer/TransferControl.h"
 
 #include "link/Commands.h"
+#include "link/EchoCheck.h"
 #include "link/NumberText.h"
 #include "link/Reception.h"
 #include "link/SerialSession.h"
 #include "link/VyperComm.h"
 #include "profiles/ConvertProfileBuffer.h"
+#include "transfer/ReplyWait.h"
 #include "transfer/SettingsReport.h"
+#include "transfer/TransferEnd.h"
 
 namespace vyper {
 
@@ -42,6 +45,11 @@ void ResetCounters(VyperComm& m) {
     m.RxTotal = 0;
     m.ErrorCount = 0;
     m.DivesConverted = 0;
+    m.DiveAnswers = 0;
+    m.DivesStored = 0;
+    m.LostDives.clear();
+    m.LineDisturbed = false;
+    m.SettingsBlocksMissing = 0;
 }
 
 // Steps shared by both starts once the port is open.
@@ -62,8 +70,15 @@ void SendNextCommand(VyperComm& m) {
         SendMemoryRead(m, static_cast<int16_t>(m.SettingsStep * 32), 32);
         break;
     case 2:
-        if (m.DiveNumber == 1) SendProfileStart(m);
-        else SendProfileNext(m);
+        if (m.DiveNumber == 1) {
+            // "08 165" starts again at the newest dive: what was lost before comes again.
+            m.DiveAnswers = 0;
+            m.LostDives.clear();
+            m.LineDisturbed = false;
+            SendProfileStart(m);
+        } else {
+            SendProfileNext(m);
+        }
         break;
     default:
         break;
@@ -74,19 +89,27 @@ void EvaluateSettingsBlock(VyperComm& m) {
     ReportSettingsBlock(m, m.SettingsStep);
     SelectLastLine(m);
     m.SettingsStep = static_cast<int16_t>(m.SettingsStep + 1);
-    if (m.SettingsStep <= 3) StartControlTimer(m);
-    else StopControlTimer(m);
+    if (m.SettingsStep <= 3) {
+        StartControlTimer(m);
+    } else {
+        StopControlTimer(m);
+        SetTransferActive(m, false);
+    }
 }
 
 void EvaluateDive(VyperComm& m) {
     ConvertProfileBuffer(m);
+    // The only-new rule may have stopped the transfer while the dive was judged.
+    if (!m.TransferActive) return;
     StartControlTimer(m);
     const double wanted = LeadingNumber(m.ui.cmbNDives->Text());
     if (wanted > 0 && wanted < m.DiveNumber) {
         StopControlTimer(m);
         // No title of its own: the box carries the program's name.
-        m.platform.boxes.Show(QStringLiteral("Übertragung beendet"), style::OkOnly, QString());
         ClosePort(m);
+        ReportLostDives(m);
+        SetTransferActive(m, false);
+        m.platform.boxes.Show(QStringLiteral("Übertragung beendet"), style::OkOnly, QString());
     }
 }
 
@@ -99,26 +122,59 @@ void ApplyErrorLimit(VyperComm& m) {
     ClosePort(m);
     AddLine(m, QString());
     SelectLastLine(m);
-    if (m.DivesConverted >= 1) {
+    // "All dives" only when no dive that the device sent was lost on the way.
+    if (m.DivesConverted >= 1 && m.LostDives.empty() && !m.LineDisturbed) {
         AddLine(m, QStringLiteral("Alle Tauchgänge wurden in das Datenformat von Lotwerk"));
         AddLine(m, QStringLiteral("umgewandelt und im Ordner"));
         AddLine(m, m.ProfileFolder);
         AddLine(m, QStringLiteral("abgespeichert."));
         SelectLastLine(m);
     }
+    ReportLostDives(m);
+    SetTransferActive(m, false);
+}
+
+// True when the first bytes of a reply that was not taken as good show a cable that does
+// not match the chosen interface type.
+EchoVerdict EchoVerdictAfterWait(const VyperComm& m) {
+    if (m.WaitOutcome == WaitEnd::WrongInterface) return JudgeEcho(m.SentCommand, m.AnswerHead, m.InterfaceType);
+    const bool good = m.DownloadState == 1 ? m.MemoryReplyGood : (m.ProfileAnswerEnded && !m.ProfileDamaged);
+    if (good) return EchoVerdict::AsChosen;
+    return JudgeEcho(m.SentCommand, m.AnswerHead, m.InterfaceType);
+}
+
+// Ends the transfer when the device went away or the cable does not match; true if so.
+bool EndedByLinkTrouble(VyperComm& m) {
+    if (m.DownloadState == 0) return false;
+    if (m.WaitOutcome == WaitEnd::DeviceLost) {
+        // What did arrive is judged first: stored when whole, else named as lost.
+        if (m.DownloadState == 2) ConvertProfileBuffer(m);
+        EndTransferDeviceLost(m);
+        return true;
+    }
+    const EchoVerdict echo = EchoVerdictAfterWait(m);
+    if (echo == EchoVerdict::CableEchoes || echo == EchoVerdict::CableDoesNotEcho) {
+        EndTransferWrongInterface(m, WrongInterfaceLine(echo));
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 void cmdDownload_Click(VyperComm& m) {
+    // One transfer at a time: a start meanwhile must not touch the running one.
+    if (m.TransferActive) return;
     if (!OpenPortForStart(m)) return;
     ResetCounters(m);
     PrepareLabelsAndReception(m);
     m.DownloadState = 2;
+    SetTransferActive(m, true);
     StartControlTimer(m);
 }
 
 void cmdGetVyperSettings_Click(VyperComm& m) {
+    if (m.TransferActive) return;
     ResetCounters(m);
     if (!OpenPortForStart(m)) return;
     PrepareLabelsAndReception(m);
@@ -126,23 +182,8 @@ void cmdGetVyperSettings_Click(VyperComm& m) {
     m.SettingsStep = 0;
     AddLine(m, QStringLiteral("Lese Speicher von Vyper..."));
     SelectLastLine(m);
+    SetTransferActive(m, true);
     StartControlTimer(m);
-}
-
-void WaitForQuietLine(VyperComm& m) {
-    Waits& waits = m.platform.waits;
-    int64_t quietSince = waits.MonotonicMs();
-    for (;;) {
-        if (m.comVyper().InBufferCount() > 0) {
-            waits.DoEvents();
-            quietSince = waits.MonotonicMs();
-            continue;
-        }
-        // A closed port (Stop pressed meanwhile) receives nothing more.
-        if (!m.comVyper().PortOpen() || waits.MonotonicMs() - quietSince >= kQuietGapMs) return;
-        waits.DoEvents();
-        waits.Sleep(kQuietPollMs);
-    }
 }
 
 void timDownLoadCtrl_Timer(VyperComm& m) {
@@ -153,13 +194,15 @@ void timDownLoadCtrl_Timer(VyperComm& m) {
     StopControlTimer(m);
     m.PollHeldControlTimer = false;
     SendNextCommand(m);
-    WaitForQuietLine(m);
-    switch (m.DownloadState) {
-    case 1: EvaluateSettingsBlock(m); break;
-    case 2: EvaluateDive(m); break;
-    default: break;
+    m.WaitOutcome = WaitForReply(m);
+    if (!EndedByLinkTrouble(m)) {
+        switch (m.DownloadState) {
+        case 1: EvaluateSettingsBlock(m); break;
+        case 2: EvaluateDive(m); break;
+        default: break;
+        }
+        ApplyErrorLimit(m);
     }
-    ApplyErrorLimit(m);
     m.InTick = false;
 }
 

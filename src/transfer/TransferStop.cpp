@@ -3,6 +3,7 @@
 #include "link/SerialSession.h"
 #include "link/VyperComm.h"
 #include "transfer/ActivityIndicator.h"
+#include "transfer/TransferEnd.h"
 
 namespace vyper {
 
@@ -20,6 +21,8 @@ void cmdStop_Click(VyperComm& m) {
         m.comVyper().SetPortOpen(false);
     } catch (const std::exception&) {
     }
+    ReportLostDives(m);
+    SetTransferActive(m, false);
 }
 
 }  // namespace vyper

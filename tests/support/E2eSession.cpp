@@ -85,10 +85,13 @@ void Program::Press(QPushButton* button) {
     button->click();
     QElapsedTimer clock;
     clock.start();
-    while (window->timDownLoadCtrl->Interval() > 0 && clock.elapsed() < kTransferTimeoutMs) {
+    // The poll holds the control timer while bytes wait, so only the transfer itself can say
+    // that it has ended.
+    while (window->Module().TransferActive && clock.elapsed() < kTransferTimeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    ASSERT_EQ(window->timDownLoadCtrl->Interval(), 0) << "the transfer did not end";
+    ASSERT_FALSE(window->Module().TransferActive) << "the transfer did not end";
+    ASSERT_EQ(window->timDownLoadCtrl->Interval(), 0) << "the transfer ended but its timer runs on";
 }
 
 QString Program::ProfilePath(const QString& name) const { return JoinPath(window->Module().ProfileFolder, name); }

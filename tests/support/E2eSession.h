@@ -62,15 +62,16 @@ std::string Text(const QStringList& lines);
 // missing.
 QStringList LinesAfter(const QStringList& lines, const QString& first, int count);
 
-// Real waits on a clock that runs `speed` times as fast: pauses last 1/speed as long, and
-// the program's quiet gap after an answer shrinks alike. Only for a peer that answers at
-// once (the emulator's --fast mode), where the pauses cost time and change nothing.
+// Real waits whose pauses last 1/speed as long. Only for a peer that answers at once (the
+// emulator's --fast mode), where the pauses cost time and change nothing. The clock stays
+// real, so that the quiet gap after an answer keeps its length and a busy machine cannot
+// make an answer look finished early.
 class FastWaits : public Waits {
 public:
     explicit FastWaits(int speed) : speed_(speed) {}
     void Sleep(int ms) override { system_.Sleep(ms / speed_); }
     void DoEvents() override { system_.DoEvents(); }
-    int64_t MonotonicMs() override { return system_.MonotonicMs() * speed_; }
+    int64_t MonotonicMs() override { return system_.MonotonicMs(); }
 
 private:
     int speed_;

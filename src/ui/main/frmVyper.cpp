@@ -47,6 +47,7 @@ frmVyper::frmVyper(Platform platform, QWidget* parent) : QWidget(parent) {
     controls.timChkRxDone = timChkRxDone;
     controls.cmdClose = cmdClose;
     module_ = std::make_unique<VyperComm>(platform, controls);
+    module_->OnTransferActiveChanged = [this](bool active) { LockChoicesDuringTransfer(active); };
     ConnectEvents();
     Form_Load();
 }
@@ -154,6 +155,14 @@ void frmVyper::LayOutControls() {
     Label8->resize(std::max(Label8->width(), Label8->sizeHint().width()), Label8->height());
 }
 
+void frmVyper::LockChoicesDuringTransfer(bool active) {
+    // A running transfer keeps its port and interface; Stop stays available throughout.
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdDownload, cmdGetVyperSettings, cmbCommPort,
+                                                      lstInterfaceType, txtComDelay}) {
+        w->setEnabled(!active);
+    }
+}
+
 void frmVyper::ConnectEvents() {
     connect(cmdDownload, &QPushButton::clicked, this, [this] { cmdDownload_Click(); });
     connect(cmdGetVyperSettings, &QPushButton::clicked, this, [this] { cmdGetVyperSettings_Click(); });
@@ -241,6 +250,7 @@ void frmVyper::closeEvent(QCloseEvent* event) {
 void frmVyper::cmdClose_Click() {
     timDownLoadCtrl->SetInterval(0);
     module_->DownloadState = 0;
+    module_->TransferActive = false;
     close();
 }
 

@@ -71,6 +71,8 @@ private:
     void LayOutControls();
     void ConnectEvents();
     void StartUpFromStoredSettings();
+    // Disables the start buttons and the link's choices while a transfer runs.
+    void LockChoicesDuringTransfer(bool active);
 
     std::unique_ptr<VyperComm> module_;
     bool unloaded_ = false;

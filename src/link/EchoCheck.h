@@ -1,0 +1,24 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+namespace vyper {
+
+enum class EchoVerdict {
+    Undecided,         // too few bytes to tell
+    AsChosen,          // the cable behaves as the chosen interface type says
+    CableEchoes,       // "Original Suunto (ohne Echo)" chosen, but the command came back
+    CableDoesNotEcho,  // "Selbstbau (mit Echo)" chosen, but the command did not come back
+};
+
+// Judges whether the cable echoes from the command bytes sent (checksum included) and the
+// first raw bytes received after them. An echoing cable returns the command at once, in
+// front of any answer. A missing echo is believed only when the head begins with a whole
+// answer packet with a right checksum, so that noise is never taken for a wrong cable. Pure.
+EchoVerdict JudgeEcho(const QByteArray& sent, const QByteArray& head, int16_t interfaceType);
+
+// The one line that tells the user which interface type to choose.
+QString WrongInterfaceLine(EchoVerdict verdict);
+
+}  // namespace vyper

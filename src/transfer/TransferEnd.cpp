@@ -1,0 +1,81 @@
+#include "transfer/TransferEnd.h"
+
+#include "platform/MessageBoxes.h"
+
+namespace vyper {
+
+namespace {
+
+void StopAndClose(VyperComm& m) {
+    m.ui.timDownLoadCtrl->SetInterval(0);
+    m.DownloadState = 0;
+    try {
+        m.comVyper().SetPortOpen(false);
+    } catch (const RuntimeFailure&) {
+        // The transfer is over either way.
+    }
+}
+
+QString DivesText(int count) {
+    return count == 1 ? QStringLiteral("1 Tauchgang") : QStringLiteral("%1 Tauchgänge").arg(count);
+}
+
+}  // namespace
+
+void SetTransferActive(VyperComm& m, bool active) {
+    if (m.TransferActive == active) return;
+    m.TransferActive = active;
+    if (m.OnTransferActiveChanged) m.OnTransferActiveChanged(active);
+}
+
+QStringList LostDiveLines(int stored, const std::vector<VyperComm::LostDive>& lost, bool disturbed) {
+    if (lost.empty() && !disturbed) return {};
+    QStringList lines;
+    if (!lost.empty()) {
+        lines << QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: %1 gespeichert, %2 verloren:")
+                     .arg(DivesText(stored), DivesText(static_cast<int>(lost.size())));
+    }
+    for (const VyperComm::LostDive& dive : lost) {
+        const QString date = dive.date.isEmpty() ? QStringLiteral("Datum unbekannt") : QStringLiteral("vom ") + dive.date;
+        lines << QStringLiteral("  verloren: der %1. Tauchgang, vom neuesten an gezählt (%2)").arg(dive.place).arg(date);
+    }
+    if (disturbed) {
+        lines << QStringLiteral("Störungen auf der Leitung: ob alle Tauchgänge übertragen wurden, ist nicht sicher "
+                                "(%1 gespeichert).")
+                     .arg(DivesText(stored));
+    }
+    lines << QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\".");
+    return lines;
+}
+
+void ReportLostDives(VyperComm& m) {
+    // Once per transfer: only while it still counts as running.
+    if (!m.TransferActive) return;
+    const QStringList lines = LostDiveLines(m.DivesStored, m.LostDives, m.LineDisturbed);
+    if (lines.isEmpty()) return;
+    for (const QString& line : lines) m.ui.lstVyperComm->AddItem(line);
+    m.ui.lstVyperComm->SelectLast();
+}
+
+void EndTransferDeviceLost(VyperComm& m) {
+    const QString device = m.comVyper().DeviceName();
+    StopAndClose(m);
+    ReportLostDives(m);
+    SetTransferActive(m, false);
+    const QString where = device.isEmpty() ? QStringLiteral("COM%1").arg(m.CommPortNumber)
+                                           : QStringLiteral("COM%1 (%2)").arg(m.CommPortNumber).arg(device);
+    m.platform.boxes.Show(QStringLiteral("Die Verbindung zum Tauchcomputer an %1 ist abgerissen: das Gerät ist nicht "
+                                         "mehr da (Kabel abgezogen?). Die Übertragung wurde beendet; bereits "
+                                         "gespeicherte Tauchgänge bleiben erhalten.")
+                              .arg(where),
+                          style::Critical | style::OkOnly, kMessageTitle);
+}
+
+void EndTransferWrongInterface(VyperComm& m, const QString& line) {
+    StopAndClose(m);
+    m.ui.lstVyperComm->AddLineShown(line);
+    ReportLostDives(m);
+    SetTransferActive(m, false);
+}
+
+}  // namespace vyper
