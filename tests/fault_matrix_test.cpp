@@ -265,7 +265,7 @@ QStringList ExpectedReport(const std::vector<int>& unread, int lastBlock = 3) {
 QStringList WrongCableReport(const QString& line) { return {line}; }
 
 // The checks every cell shares, then the second start.
-void Finish(Program& program, EmulatorProcess& emulator, const FaultRow& row, Afterwards afterwards,
+void Finish(Program& program, EmulatorProcess& emulator, Afterwards afterwards,
             const QString& interfaceType, const QStringList& lines, int badPackets) {
     const QStringList messages = program.Messages();
     for (const QString& line : lines) EXPECT_TRUE(messages.contains(line)) << line.toStdString() << "\n" << Text(messages);
@@ -354,7 +354,7 @@ TEST_P(FaultMatrixDownload, EndsAsTheCellSays) {
     }
     EXPECT_EQ(LinesAfter(messages, kKeptLabel, 1), keptD ? QStringList{ProgramFileName(kDiveD)} : QStringList{});
     EXPECT_EQ(messages.contains(kAllStored), cell.complete) << Text(messages);
-    Finish(program, emulator, row, row.afterwards, column.type, cell.lines, cell.badPackets);
+    Finish(program, emulator, row.afterwards, column.type, cell.lines, cell.badPackets);
 }
 
 TEST_P(FaultMatrixSettings, ReportsAsTheCellSays) {
@@ -381,7 +381,7 @@ TEST_P(FaultMatrixSettings, ReportsAsTheCellSays) {
     EXPECT_EQ(program.boxes.shown.size(), row.end == End::DeviceLost ? 1u : 0u);
     EXPECT_TRUE(program.StoredFiles().isEmpty());
     const bool everyReply = row.settingsFault.contains(QStringLiteral("--faults-repeat"));
-    Finish(program, emulator, row, everyReply ? Afterwards::SameReport : row.afterwards, column.type, cell.lines,
+    Finish(program, emulator, everyReply ? Afterwards::SameReport : row.afterwards, column.type, cell.lines,
            cell.badPackets);
 }
 
