@@ -8,7 +8,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config \
   qt6-base-dev qt6-serialport-dev libgl-dev \
   libgtest-dev googletest \
   clang libclang-rt-dev \
-  xvfb xauth"
+  xvfb xauth desktop-file-utils"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
