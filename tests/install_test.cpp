@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <QDir>
 #include <QDirIterator>
@@ -15,14 +18,20 @@
 
 #include "platform/AppIcon.h"
 
-// Readable failure messages for texts and lists of texts.
-static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-
 using namespace vyper;
 
 namespace {
 
 const QList<int> kIconSizes = {16, 32, 48, 64, 128, 256};
+
+// Compared as standard types, which googletest prints readably.
+std::pair<int, int> Dimensions(const QImage& image) { return {image.width(), image.height()}; }
+
+std::vector<std::string> Std(const QStringList& texts) {
+    std::vector<std::string> result;
+    for (const QString& text : texts) result.push_back(text.toStdString());
+    return result;
+}
 
 struct ProcessResult {
     int exitCode = -1;
@@ -173,27 +182,27 @@ TEST(Installation, PutsTheProgramItsDesktopEntryAndIconsUnderThePrefixAndNothing
 
         const ProcessResult install = InstallBuild(prefix, destdir);
         ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
-        EXPECT_EQ(FilesBelow(root), ExpectedFiles());
+        EXPECT_EQ(Std(FilesBelow(root)), Std(ExpectedFiles()));
         EXPECT_TRUE(QFileInfo(root + QStringLiteral("/bin/vyper-grundelnetz")).isExecutable());
 
         const QString entryPath = root + QStringLiteral("/share/applications/") + DesktopId() + QStringLiteral(".desktop");
         const QMap<QString, QString> entry = ReadDesktopEntry(entryPath);
         const QStringList exec = ExecArguments(entry.value(QStringLiteral("Exec")));
-        EXPECT_EQ(exec, QStringList{prefix + QStringLiteral("/bin/vyper-grundelnetz")})
+        EXPECT_EQ(Std(exec), Std({prefix + QStringLiteral("/bin/vyper-grundelnetz")}))
             << "Exec=" << entry.value(QStringLiteral("Exec")).toStdString();
-        EXPECT_EQ(entry.value(QStringLiteral("Terminal")), QStringLiteral("false"));
+        EXPECT_EQ(entry.value(QStringLiteral("Terminal")).toStdString(), "false");
 
         const QString icon = entry.value(QStringLiteral("Icon"));
         EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/share/icons/hicolor/scalable/apps/") + icon + QStringLiteral(".svg")))
             << "Icon=" << icon.toStdString();
         for (const int size : kIconSizes) {
             const QImage image(root + QStringLiteral("/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon));
-            EXPECT_EQ(image.size(), QSize(size, size)) << "Icon=" << icon.toStdString() << " at " << size << " px";
+            EXPECT_EQ(Dimensions(image), std::pair(size, size)) << "Icon=" << icon.toStdString() << " at " << size << " px";
         }
 
         const ProcessResult validation = RunProcess(validator, {entryPath}, QProcessEnvironment::systemEnvironment());
         EXPECT_EQ(validation.exitCode, 0);
-        EXPECT_EQ(validation.output, QString()) << "desktop-file-validate says: " << validation.output.toStdString();
+        EXPECT_EQ(validation.output.toStdString(), "");  // no error, warning or hint
     }
 }
 
@@ -209,7 +218,7 @@ TEST(ApplicationIcon, OffersEveryInstalledSizeFromTheBuiltInImages) {
     EXPECT_EQ(sizes, kIconSizes);
     for (const int size : {16, 256}) {
         const QImage image = icon.pixmap(QSize(size, size)).toImage();
-        EXPECT_EQ(image.size(), QSize(size, size));
+        EXPECT_EQ(Dimensions(image), std::pair(size, size));
         // The face's centre is drawn, not left transparent.
         EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << size << " px";
     }
