@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PosixSerialControl.h"
@@ -10,6 +11,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vyper-Grundelnetz"));
+    QApplication::setWindowIcon(vyper::ApplicationIcon());
+    QGuiApplication::setDesktopFileName(vyper::DesktopId());
 
     vyper::IniSettingsStore settings;
     vyper::PosixSerialControl serial([&settings](int port) { return vyper::DevicePathForPort(settings, port); });
