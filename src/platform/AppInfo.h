@@ -17,6 +17,10 @@ AppInfo SystemAppInfo();
 // Picks the program folder: `executableFolder` when writable, else `userDataFolder`.
 QString ChooseProgramFolder(const QString& executableFolder, const QString& userDataFolder);
 
+// The name the user logs in with (from the password database, else $USER), for commands
+// the program asks the user to type; "$USER" when neither knows it.
+QString LoginName();
+
 // `folder` joined with `name` by the platform's path separator.
 QString JoinPath(const QString& folder, const QString& name);
 
