@@ -109,16 +109,6 @@ TEST(MainWindow, ClosingSavesTheFourSettingsBothWays) {
     }
 }
 
-TEST(MainWindow, TheDeviceButtonSitsBetweenThePortAndTheDelay) {
-    TestPlatform p;
-    frmVyper w(p.Services());
-    const QRect button = w.cmdPortDevices->geometry();
-    EXPECT_GT(button.left(), w.cmbCommPort->geometry().right());
-    EXPECT_LT(button.right(), w.txtComDelay->geometry().left());
-    EXPECT_EQ(button.top(), w.cmbCommPort->geometry().top());
-    EXPECT_FALSE(w.cmdPortDevices->toolTip().isEmpty());
-}
-
 // The button offers the platform's devices; OK maps the port, Abbrechen keeps the mapping,
 // and neither touches the four settings of the window nor the port chosen in it.
 TEST(MainWindow, TheDeviceButtonMapsAPortAndLeavesTheOtherSettings) {
@@ -147,7 +137,6 @@ TEST(MainWindow, TheDeviceButtonMapsAPortAndLeavesTheOtherSettings) {
 
         EXPECT_EQ(offered, (QStringList{"Standard (/dev/ttyS2)", "FT232R USB UART – /dev/ttyUSB0"}));
         EXPECT_EQ(p.settings.Load("Ports", "COM3"), ok ? "/dev/serial/by-id/usb-FTDI-if00-port0" : "");
-        EXPECT_EQ(DevicePathForPort(p.settings, 3), ok ? "/dev/serial/by-id/usb-FTDI-if00-port0" : "/dev/ttyS2");
         EXPECT_EQ(w.cmbCommPort->Text(), "3");
         EXPECT_EQ(p.settings.Load("CommPort", "Number"), "3");
         for (const char* key : {"Delay", "InterfaceType"}) EXPECT_FALSE(p.settings.Contains("CommPort", key)) << key;

@@ -18,7 +18,8 @@ struct Platform {
     MessageBoxes& boxes;
     Waits& waits;
     AppInfo app;
-    // The serial devices present now, ready to be offered (PresentSerialDeviceChoices).
+    // The serial devices present now, ready to be offered; the program passes
+    // PresentSerialDeviceChoices, tests a fixed list. Must be set.
     std::function<std::vector<SerialDeviceChoice>()> serialDevices;
 };
 
