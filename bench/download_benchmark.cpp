@@ -103,7 +103,8 @@ int main(int argc, char* argv[]) {
         PosixSerialControl serial([&settings](int port) { return DevicePathForPort(settings, port); });
         SilentBoxes boxes;
         SystemWaits waits;
-        frmVyper window(Platform{serial, settings, boxes, waits, AppInfo{folder.path(), 0, 7}});
+        const auto noDevices = [] { return std::vector<SerialDeviceChoice>{}; };
+        frmVyper window(Platform{serial, settings, boxes, waits, AppInfo{folder.path(), 0, 7}, noDevices});
 
         std::printf("Downloading from the emulated dive computer (%s, delay %d ms, %s interface) ...\n",
                     qPrintable(emulatorOptions.first()), delay, echo ? "self-built" : "original");

@@ -4,6 +4,7 @@
 #include "platform/AppInfo.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PosixSerialControl.h"
+#include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
 #include "platform/Waits.h"
 #include "ui/main/frmVyper.h"
@@ -18,7 +19,8 @@ int main(int argc, char* argv[]) {
     vyper::PosixSerialControl serial([&settings](int port) { return vyper::DevicePathForPort(settings, port); });
     vyper::QtMessageBoxes boxes;
     vyper::SystemWaits waits;
-    vyper::frmVyper window(vyper::Platform{serial, settings, boxes, waits, vyper::SystemAppInfo()});
+    vyper::frmVyper window(
+        vyper::Platform{serial, settings, boxes, waits, vyper::SystemAppInfo(), vyper::PresentSerialDeviceChoices});
     boxes.SetOwner(&window);
     window.show();
     return QApplication::exec();

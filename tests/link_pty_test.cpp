@@ -15,7 +15,10 @@ namespace {
 // The main window on a real serial control whose ports all lead to `path`.
 struct PtyWindow {
     explicit PtyWindow(const QString& path) : serial([path](int) { return path; }) {}
-    Platform Services() { return Platform{serial, p.settings, p.boxes, p.waits, p.Services().app}; }
+    Platform Services() {
+        const Platform fakes = p.Services();
+        return Platform{serial, p.settings, p.boxes, p.waits, fakes.app, fakes.serialDevices};
+    }
     TestPlatform p;
     PosixSerialControl serial;
     frmVyper w{Services()};

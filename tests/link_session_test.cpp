@@ -98,7 +98,7 @@ TEST(OpenCommPortFailureText, NamesTheCauseAndTheDevice) {
     EXPECT_EQ(OpenCommPortFailureText(SerialFailure(K::AlreadyOpen, "", "x"), 3),
               QStringLiteral("Schnittstelle COM3: wird bereits von einem anderem Programm oder Prozess verwendet."));
     EXPECT_EQ(OpenCommPortFailureText(SerialFailure(K::Other, "/dev/ttyS2", "kein Terminal"), 3), "kein Terminal");
-    const QString denied = OpenCommPortFailureText(SerialFailure(K::NoPermission, "/dev/ttyS0", "x"), 1);
+    const QString denied = OpenCommPortFailureText(SerialFailure(K::NoPermission, "/dev/ttyS0", "x"), 1, "anna");
     EXPECT_TRUE(denied.startsWith("Schnittstelle COM1: Keine Berechtigung für das Gerät /dev/ttyS0.")) << qPrintable(denied);
-    EXPECT_TRUE(denied.contains("dialout"));
+    EXPECT_TRUE(denied.contains("„sudo adduser anna dialout“")) << qPrintable(denied);
 }

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "support/Fakes.h"
+#include "ui/main/PortMappingDialog.h"
 #include "ui/main/frmVyper.h"
 
 using namespace vyper;
@@ -105,5 +108,41 @@ TEST(MainWindow, ClosingSavesTheFourSettingsBothWays) {
         EXPECT_EQ(load("CommPort", "Delay"), QStringLiteral("120"));
         EXPECT_EQ(load("CommPort", "InterfaceType"), QStringLiteral("Selbstbau (mit Echo)"));
         EXPECT_EQ(load("Settings", "LoadOnlyNewDvies"), QStringLiteral("0"));
+    }
+}
+
+// The button offers the platform's devices; OK maps the port, Abbrechen keeps the mapping,
+// and neither touches the four settings of the window nor the port chosen in it.
+TEST(MainWindow, TheDeviceButtonMapsAPortAndLeavesTheOtherSettings) {
+    for (bool ok : {true, false}) {
+        TestPlatform p;
+        p.devices = {{"/dev/serial/by-id/usb-FTDI-if00-port0", "/dev/ttyUSB0", "FT232R USB UART – /dev/ttyUSB0"}};
+        Store(p, "CommPort", "Number", "3");
+        frmVyper w(p.Services());
+        QStringList offered;
+        QTimer answer;  // answers the dialog once it runs; gone with the iteration if none opens
+        answer.setSingleShot(true);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* dialog = dynamic_cast<PortMappingDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                ADD_FAILURE() << "the dialog did not open";
+                if (QWidget* other = QApplication::activeModalWidget()) other->close();
+                return;
+            }
+            DropDownList* list = dialog->PortList(3);
+            for (int i = 0; i < list->ListCount(); ++i) offered << list->List(i);
+            list->SetListIndex(1);
+            (ok ? dialog->cmdOk : dialog->cmdCancel)->click();
+        });
+        answer.start(0);
+        w.cmdPortDevices->click();
+
+        EXPECT_EQ(offered, (QStringList{"Standard (/dev/ttyS2)", "FT232R USB UART – /dev/ttyUSB0"}));
+        EXPECT_EQ(p.settings.Load("Ports", "COM3"), ok ? "/dev/serial/by-id/usb-FTDI-if00-port0" : "");
+        EXPECT_EQ(w.cmbCommPort->Text(), "3");
+        EXPECT_EQ(p.settings.Load("CommPort", "Number"), "3");
+        for (const char* key : {"Delay", "InterfaceType"}) EXPECT_FALSE(p.settings.Contains("CommPort", key)) << key;
+        EXPECT_FALSE(p.settings.Contains("Settings", "LoadOnlyNewDvies"));
+        EXPECT_TRUE(p.boxes.shown.empty());
     }
 }

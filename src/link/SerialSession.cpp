@@ -27,7 +27,7 @@ void OpenCommPort(VyperComm& m) {
     m.CommandDelay = CommandDelayFromText(m.ui.txtComDelay->Text());
 }
 
-QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port) {
+QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port, const QString& userName) {
     const auto* serial = dynamic_cast<const SerialFailure*>(&failure);
     if (!serial) return failure.Description();
     // The device path when the serial layer knows it, with its leading blank.
@@ -45,9 +45,10 @@ QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port) {
             .arg(QString::number(port), device);
     case SerialFailureKind::NoPermission:
         return QStringLiteral("Schnittstelle COM%1: Keine Berechtigung für das Gerät%2. Der Benutzer braucht "
-                              "Lese- und Schreibrechte für die serielle Schnittstelle (zum Beispiel als "
-                              "Mitglied der Gruppe dialout).")
-            .arg(QString::number(port), device);
+                              "Lese- und Schreibrechte für die serielle Schnittstelle als Mitglied der Gruppe "
+                              "dialout. Bitte führen Sie im Terminal „sudo adduser %3 dialout“ aus und melden "
+                              "Sie sich danach neu an.")
+            .arg(QString::number(port), device, userName);
     case SerialFailureKind::NotOpen:
     case SerialFailureKind::DeviceLost:
     case SerialFailureKind::Other:

@@ -2,6 +2,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/AppInfo.h"
+
 namespace vyper {
 
 struct VyperComm;
@@ -14,8 +16,9 @@ class RuntimeFailure;
 // the port has opened, so it keeps its previous value after a failure.
 void OpenCommPort(VyperComm& m);
 
-// The message that tells the user why port COM<port> could not be opened.
-QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port);
+// The message that tells the user why port COM<port> could not be opened. A refusal for
+// lack of rights names the command that gives `userName` the rights.
+QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port, const QString& userName = LoginName());
 
 // Shows OpenCommPortFailureText for the port just tried (CommPortNumber) in a critical
 // message box titled "Vyper-Grundelnetz". The start buttons call it when OpenCommPort throws.

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "Version.h"
 
@@ -45,6 +47,14 @@ AppInfo SystemAppInfo() {
     info.versionMinor = version::Minor;
     info.versionRevision = version::Revision;
     return info;
+}
+
+QString LoginName() {
+    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_name != nullptr) {
+        return QString::fromLocal8Bit(entry->pw_name);
+    }
+    const QString fromEnvironment = qEnvironmentVariable("USER");
+    return fromEnvironment.isEmpty() ? QStringLiteral("$USER") : fromEnvironment;
 }
 
 QString JoinPath(const QString& folder, const QString& name) {

@@ -30,6 +30,10 @@ struct ProfileHomeFacts {
 // clean. Only without any home the executable's folder is the last resort.
 QString ChooseProgramFolder(const ProfileHomeFacts& facts);
 
+// The name the user logs in with (from the password database, else $USER), for commands
+// the program asks the user to type; "$USER" when neither knows it.
+QString LoginName();
+
 // `folder` joined with `name` by the platform's path separator.
 QString JoinPath(const QString& folder, const QString& name);
 

@@ -68,6 +68,19 @@ public:
     void SetText(const QString& text);
 };
 
+// A combo box that only offers its entries: its text is always one of them.
+class DropDownList : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    void AddItem(const QString& text) { addItem(text); }
+    int ListCount() const { return count(); }
+    int ListIndex() const { return currentIndex(); }
+    void SetListIndex(int index) { setCurrentIndex(index); }
+    // The text of entry `index`.
+    QString List(int index) const { return itemText(index); }
+    QString Text() const { return currentText(); }
+};
+
 class TextBox : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;

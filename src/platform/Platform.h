@@ -1,7 +1,11 @@
 #pragma once
+#include <functional>
+#include <vector>
+
 #include "platform/AppInfo.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialControl.h"
+#include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
 #include "platform/Waits.h"
 
@@ -14,6 +18,9 @@ struct Platform {
     MessageBoxes& boxes;
     Waits& waits;
     AppInfo app;
+    // The serial devices present now, ready to be offered; the program passes
+    // PresentSerialDeviceChoices, tests a fixed list. Must be set.
+    std::function<std::vector<SerialDeviceChoice>()> serialDevices;
 };
 
 }  // namespace vyper

@@ -14,6 +14,9 @@ QString UserSettingsPath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Vyper-Grundelnetz.conf");
 }
+
+const QString kPortsSection = QStringLiteral("Ports");
+QString PortKey(int port) { return QStringLiteral("COM%1").arg(port); }
 }  // namespace
 
 IniSettingsStore::IniSettingsStore() : filePath_(UserSettingsPath()) {}
@@ -35,6 +38,12 @@ void IniSettingsStore::Save(const QString& section, const QString& key, const QS
     settings.sync();
 }
 
+void IniSettingsStore::Remove(const QString& section, const QString& key) {
+    QSettings settings(filePath_, QSettings::IniFormat);
+    settings.remove(section + QLatin1Char('/') + key);
+    settings.sync();
+}
+
 QString MemorySettingsStore::LoadText(const QString& section, const QString& key, const QString& fallback) const {
     const auto it = values_.find({section, key});
     return it == values_.end() ? fallback : it->second;
@@ -44,13 +53,24 @@ void MemorySettingsStore::Save(const QString& section, const QString& key, const
     values_[{section, key}] = value;
 }
 
+void MemorySettingsStore::Remove(const QString& section, const QString& key) { values_.erase({section, key}); }
+
 bool MemorySettingsStore::Contains(const QString& section, const QString& key) const {
     return values_.count({section, key}) != 0;
 }
 
 QString DevicePathForPort(const SettingsStore& store, int port) {
-    const QString configured = store.Load(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(port)).trimmed();
+    const QString configured = StoredDevicePath(store, port);
     return configured.isEmpty() ? DefaultDevicePath(port) : configured;
+}
+
+QString StoredDevicePath(const SettingsStore& store, int port) {
+    return store.Load(kPortsSection, PortKey(port)).trimmed();
+}
+
+void StoreDevicePath(SettingsStore& store, int port, const QString& path) {
+    if (path.isEmpty()) store.Remove(kPortsSection, PortKey(port));
+    else store.Save(kPortsSection, PortKey(port), path);
 }
 
 }  // namespace vyper

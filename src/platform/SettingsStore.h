@@ -14,6 +14,8 @@ public:
         return LoadText(section, key, fallback);
     }
     virtual void Save(const QString& section, const QString& key, const QString& value) = 0;
+    // Deletes the key; Load then gives the fallback. An absent key is no fault.
+    virtual void Remove(const QString& section, const QString& key) = 0;
 
 protected:
     virtual QString LoadText(const QString& section, const QString& key, const QString& fallback) const = 0;
@@ -27,6 +29,7 @@ public:
     // A settings file at an explicit path (tests, private demo folders).
     explicit IniSettingsStore(QString filePath);
     void Save(const QString& section, const QString& key, const QString& value) override;
+    void Remove(const QString& section, const QString& key) override;
     const QString& FilePath() const { return filePath_; }
 
 protected:
@@ -40,6 +43,7 @@ private:
 class MemorySettingsStore : public SettingsStore {
 public:
     void Save(const QString& section, const QString& key, const QString& value) override;
+    void Remove(const QString& section, const QString& key) override;
     bool Contains(const QString& section, const QString& key) const;
 
 protected:
@@ -50,7 +54,12 @@ private:
 };
 
 // The device path for COM<port>: the optional entry COM<port> of section "Ports",
-// else /dev/ttyS<port-1>. The section is only read, never written.
+// else /dev/ttyS<port-1>.
 QString DevicePathForPort(const SettingsStore& store, int port);
+// The entry COM<port> of section "Ports" without surrounding blanks; "" when there is none.
+QString StoredDevicePath(const SettingsStore& store, int port);
+// Writes `path` as the entry COM<port> of section "Ports"; an empty path removes the entry,
+// so that the port falls back to /dev/ttyS<port-1>.
+void StoreDevicePath(SettingsStore& store, int port, const QString& path);
 
 }  // namespace vyper

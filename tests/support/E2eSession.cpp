@@ -77,7 +77,9 @@ Program::Program(const QString& devicePath, const QString& interfaceType, int cl
     settings_.Save(QStringLiteral("Ports"), QStringLiteral("COM2"), devicePath);
     settings_.Save(QStringLiteral("CommPort"), QStringLiteral("InterfaceType"), interfaceType);
     QDir(folder_.path()).mkpath(QStringLiteral("Tauchprofile"));
-    window = std::make_unique<frmVyper>(Platform{serial_, settings_, boxes, waits_, AppInfo{folder_.path(), 0, 7}});
+    const auto noDevices = [] { return std::vector<SerialDeviceChoice>{}; };
+    window = std::make_unique<frmVyper>(
+        Platform{serial_, settings_, boxes, waits_, AppInfo{folder_.path(), 0, 7}, noDevices});
     window->txtComDelay->SetText(QStringLiteral("0"));
 }
 

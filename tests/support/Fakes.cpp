@@ -78,7 +78,7 @@ Platform TestPlatform::Services() {
     app.programFolder = programFolder.path();
     app.versionMinor = versionMinor;
     app.versionRevision = versionRevision;
-    return Platform{serial, settings, boxes, waits, app};
+    return Platform{serial, settings, boxes, waits, app, [this] { return devices; }};
 }
 
 QByteArray Bytes(std::initializer_list<int> values) {

@@ -82,6 +82,8 @@ struct TestPlatform {
     RecordingMessageBoxes boxes;
     FakeWaits waits;
     QTemporaryDir programFolder;
+    // What the platform reports as the serial devices present.
+    std::vector<SerialDeviceChoice> devices;
     int versionMinor = 0;
     int versionRevision = 7;
 };

@@ -12,6 +12,7 @@
 #include "transfer/TransferControl.h"
 #include "transfer/TransferStop.h"
 #include "ui/main/MainWindowTexts.h"
+#include "ui/main/PortMappingDialog.h"
 #include "ui/main/Settings.h"
 #include "ui/viewer/frmShowDive.h"
 
@@ -78,6 +79,11 @@ void frmVyper::CreateControls() {
 
     cmbCommPort = new ComboBox(this);
     cmbCommPort->SetText(QStringLiteral("2"));
+    cmbCommPort->setToolTip(QStringLiteral("Nummer der seriellen Schnittstelle; welches Gerät COM1 bis COM4 "
+                                           "öffnen, legt die Schaltfläche daneben fest"));
+    cmdPortDevices = new CommandButton(QStringLiteral("…"), this);
+    cmdPortDevices->setToolTip(
+        QStringLiteral("Serielles Gerät für COM1 bis COM4 wählen (USB-Adapter, eingebaute Schnittstellen)"));
     Label6 = label(QStringLiteral("COM:"));
     lstInterfaceType = new ListBox(this);
     lstInterfaceType->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -134,21 +140,21 @@ void frmVyper::LayOutControls() {
         int left, top, width, height;
     };
     const Placement placements[] = {
-        {lstVyperComm, 0, 0, 4515, 3510},        {lstFiles, 0, 3540, 4515, 1335},
-        {Label8, 4680, 60, 1455, 255},           {Label1, 4680, 420, 1035, 195},
+        {lstVyperComm, 0, 0, 4515, 3510},         {lstFiles, 0, 3540, 4515, 1335},
+        {Label8, 4680, 60, 1455, 255},            {Label1, 4680, 420, 1035, 195},
         {lstInterfaceType, 4620, 660, 2535, 450}, {Label6, 4680, 1140, 735, 195},
-        {cmbCommPort, 4620, 1380, 615, 315},     {Label7, 5820, 1140, 1335, 195},
-        {txtComDelay, 5820, 1380, 615, 315},     {frmOverWrite, 4620, 1860, 2535, 1035},
-        {optAlways, 120, 240, 2235, 195},        {optAsk, 120, 480, 2115, 195},
-        {optNever, 120, 720, 2235, 255},         {chkAbortWhenOldDive, 4680, 3000, 2475, 195},
-        {Label3, 4680, 3360, 2415, 615},         {cmbNDives, 6300, 3840, 855, 315},
-        {Label5, 4680, 4320, 2055, 195},         {txtErrMax, 6780, 4260, 315, 285},
-        {cmdShowDive, 4620, 4560, 1095, 315},    {lblErr2, 60, 4980, 1875, 195},
-        {lblErr, 1980, 4980, 435, 195},          {Label2, 2580, 4980, 1335, 195},
-        {lblCnt, 4020, 4980, 555, 195},          {Label4, 4860, 4980, 1635, 195},
-        {lblDiveCnt, 6540, 4980, 615, 195},      {cmdGetVyperSettings, 60, 5280, 2295, 375},
-        {cmdDownload, 2400, 5280, 2415, 375},    {cmdStop, 4860, 5280, 675, 375},
-        {cmdClose, 6540, 5280, 675, 375},
+        {cmbCommPort, 4620, 1380, 615, 315},      {cmdPortDevices, 5280, 1380, 495, 315},
+        {Label7, 5820, 1140, 1335, 195},          {txtComDelay, 5820, 1380, 615, 315},
+        {frmOverWrite, 4620, 1860, 2535, 1035},   {optAlways, 120, 240, 2235, 195},
+        {optAsk, 120, 480, 2115, 195},            {optNever, 120, 720, 2235, 255},
+        {chkAbortWhenOldDive, 4680, 3000, 2475, 195}, {Label3, 4680, 3360, 2415, 615},
+        {cmbNDives, 6300, 3840, 855, 315},        {Label5, 4680, 4320, 2055, 195},
+        {txtErrMax, 6780, 4260, 315, 285},        {cmdShowDive, 4620, 4560, 1095, 315},
+        {lblErr2, 60, 4980, 1875, 195},           {lblErr, 1980, 4980, 435, 195},
+        {Label2, 2580, 4980, 1335, 195},          {lblCnt, 4020, 4980, 555, 195},
+        {Label4, 4860, 4980, 1635, 195},          {lblDiveCnt, 6540, 4980, 615, 195},
+        {cmdGetVyperSettings, 60, 5280, 2295, 375}, {cmdDownload, 2400, 5280, 2415, 375},
+        {cmdStop, 4860, 5280, 675, 375},          {cmdClose, 6540, 5280, 675, 375},
     };
     for (const Placement& p : placements) PlaceInTwips(p.widget, p.left, p.top, p.width, p.height, dpi);
     // Nothing lies right of the heading: let its bold caption take the width it needs.
@@ -157,7 +163,7 @@ void frmVyper::LayOutControls() {
 
 void frmVyper::LockChoicesDuringTransfer(bool active) {
     // A running transfer keeps its port and interface; Stop stays available throughout.
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdDownload, cmdGetVyperSettings, cmbCommPort,
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdDownload, cmdGetVyperSettings, cmbCommPort, cmdPortDevices,
                                                       lstInterfaceType, txtComDelay}) {
         w->setEnabled(!active);
     }
@@ -169,6 +175,7 @@ void frmVyper::ConnectEvents() {
     connect(cmdStop, &QPushButton::clicked, this, [this] { cmdStop_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     connect(cmdShowDive, &QPushButton::clicked, this, [this] { cmdShowDive_Click(); });
+    connect(cmdPortDevices, &QPushButton::clicked, this, [this] { cmdPortDevices_Click(); });
     // A double-click on a file opens it as the button does (the list's tooltip says so).
     connect(lstFiles, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         lstFiles->SetListIndex(lstFiles->row(item));
@@ -259,6 +266,14 @@ void frmVyper::cmdDownload_Click() { vyper::cmdDownload_Click(*module_); }
 void frmVyper::cmdGetVyperSettings_Click() { vyper::cmdGetVyperSettings_Click(*module_); }
 void frmVyper::cmdStop_Click() { vyper::cmdStop_Click(*module_); }
 void frmVyper::cmdShowDive_Click() { ShowDiveModal(*module_, this); }
+
+void frmVyper::cmdPortDevices_Click() {
+    // The port is opened by its mapping at each start, so a transfer that runs meanwhile
+    // keeps its device and the next one uses the new choice.
+    Platform& services = module_->platform;
+    PortMappingDialog dialog(services.settings, services.serialDevices(), this);
+    dialog.exec();
+}
 void frmVyper::timDownLoadCtrl_Timer() { vyper::timDownLoadCtrl_Timer(*module_); }
 void frmVyper::timChkRxDone_Timer() { vyper::timChkRxDone_Timer(*module_); }
 void frmVyper::comVyper_OnComm() { vyper::comVyper_OnComm(*module_); }

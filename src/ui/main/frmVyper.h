@@ -26,6 +26,9 @@ public:
     void cmdGetVyperSettings_Click();
     void cmdStop_Click();
     void cmdShowDive_Click();
+    // Opens the dialog that maps COM1..COM4 to the serial devices present; the mapping
+    // takes effect when a transfer next opens the port.
+    void cmdPortDevices_Click();
     void timDownLoadCtrl_Timer();
     void timChkRxDone_Timer();
     void comVyper_OnComm();
@@ -36,6 +39,7 @@ public:
     CommandButton* cmdStop;
     CommandButton* cmdClose;
     CommandButton* cmdShowDive;
+    CommandButton* cmdPortDevices;
     ComboBox* cmbCommPort;
     ListBox* lstInterfaceType;
     TextBox* txtComDelay;
