@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <sys/resource.h>
 
+#include "platform/FileWriter.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/MessageBoxes.h"
 #include "support/EmulatorProcess.h"
@@ -103,7 +104,8 @@ int main(int argc, char* argv[]) {
         PosixSerialControl serial([&settings](int port) { return DevicePathForPort(settings, port); });
         SilentBoxes boxes;
         SystemWaits waits;
-        frmVyper window(Platform{serial, settings, boxes, waits, AppInfo{folder.path(), 0, 7}});
+        AtomicFileWriter files;
+        frmVyper window(Platform{serial, settings, boxes, waits, files, AppInfo{folder.path(), 0, 7}});
 
         std::printf("Downloading from the emulated dive computer (%s, delay %d ms, %s interface) ...\n",
                     qPrintable(emulatorOptions.first()), delay, echo ? "self-built" : "original");

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "platform/AppInfo.h"
+#include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SettingsStore.h"
@@ -15,7 +16,8 @@ int main(int argc, char* argv[]) {
     vyper::PosixSerialControl serial([&settings](int port) { return vyper::DevicePathForPort(settings, port); });
     vyper::QtMessageBoxes boxes;
     vyper::SystemWaits waits;
-    vyper::frmVyper window(vyper::Platform{serial, settings, boxes, waits, vyper::SystemAppInfo()});
+    vyper::AtomicFileWriter files;
+    vyper::frmVyper window(vyper::Platform{serial, settings, boxes, waits, files, vyper::SystemAppInfo()});
     boxes.SetOwner(&window);
     window.show();
     return QApplication::exec();

@@ -15,7 +15,7 @@ namespace {
 // The main window on a real serial control whose ports all lead to `path`.
 struct PtyWindow {
     explicit PtyWindow(const QString& path) : serial([path](int) { return path; }) {}
-    Platform Services() { return Platform{serial, p.settings, p.boxes, p.waits, p.Services().app}; }
+    Platform Services() { return Platform{serial, p.settings, p.boxes, p.waits, p.files, p.Services().app}; }
     TestPlatform p;
     PosixSerialControl serial;
     frmVyper w{Services()};

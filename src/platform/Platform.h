@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/AppInfo.h"
+#include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialControl.h"
 #include "platform/SettingsStore.h"
@@ -13,6 +14,7 @@ struct Platform {
     SettingsStore& settings;
     MessageBoxes& boxes;
     Waits& waits;
+    FileWriter& files;
     AppInfo app;
 };
 

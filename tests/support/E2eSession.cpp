@@ -77,7 +77,7 @@ Program::Program(const QString& devicePath, const QString& interfaceType, int cl
     settings_.Save(QStringLiteral("Ports"), QStringLiteral("COM2"), devicePath);
     settings_.Save(QStringLiteral("CommPort"), QStringLiteral("InterfaceType"), interfaceType);
     QDir(folder_.path()).mkpath(QStringLiteral("Tauchprofile"));
-    window = std::make_unique<frmVyper>(Platform{serial_, settings_, boxes, waits_, AppInfo{folder_.path(), 0, 7}});
+    window = std::make_unique<frmVyper>(Platform{serial_, settings_, boxes, waits_, files_, AppInfo{folder_.path(), 0, 7}});
     window->txtComDelay->SetText(QStringLiteral("0"));
 }
 

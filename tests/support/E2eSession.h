@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/FileWriter.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SettingsStore.h"
 #include "platform/Waits.h"
@@ -101,6 +102,7 @@ private:
     MemorySettingsStore settings_;
     PosixSerialControl serial_;
     FastWaits waits_;
+    AtomicFileWriter files_;
     QTemporaryDir folder_;
 };
 
