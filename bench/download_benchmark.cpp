@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <sys/resource.h>
 
+#include "platform/FileWriter.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/MessageBoxes.h"
 #include "support/EmulatorProcess.h"
@@ -104,7 +105,8 @@ int main(int argc, char* argv[]) {
         SilentBoxes boxes;
         SystemWaits waits;
         const auto noDevices = [] { return std::vector<SerialDeviceChoice>{}; };
-        frmVyper window(Platform{serial, settings, boxes, waits, AppInfo{folder.path(), 0, 7}, noDevices});
+        AtomicFileWriter files;
+        frmVyper window(Platform{serial, settings, boxes, waits, files, AppInfo{folder.path(), 0, 7}, noDevices});
 
         std::printf("Downloading from the emulated dive computer (%s, delay %d ms, %s interface) ...\n",
                     qPrintable(emulatorOptions.first()), delay, echo ? "self-built" : "original");

@@ -2,6 +2,7 @@
 
 #include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
+#include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SerialDevices.h"
@@ -19,8 +20,9 @@ int main(int argc, char* argv[]) {
     vyper::PosixSerialControl serial([&settings](int port) { return vyper::DevicePathForPort(settings, port); });
     vyper::QtMessageBoxes boxes;
     vyper::SystemWaits waits;
-    vyper::frmVyper window(
-        vyper::Platform{serial, settings, boxes, waits, vyper::SystemAppInfo(), vyper::PresentSerialDeviceChoices});
+    vyper::AtomicFileWriter files;
+    vyper::frmVyper window(vyper::Platform{serial, settings, boxes, waits, files, vyper::SystemAppInfo(),
+                                           vyper::PresentSerialDeviceChoices});
     boxes.SetOwner(&window);
     window.show();
     return QApplication::exec();

@@ -17,7 +17,7 @@ struct PtyWindow {
     explicit PtyWindow(const QString& path) : serial([path](int) { return path; }) {}
     Platform Services() {
         const Platform fakes = p.Services();
-        return Platform{serial, p.settings, p.boxes, p.waits, fakes.app, fakes.serialDevices};
+        return Platform{serial, p.settings, p.boxes, p.waits, p.files, fakes.app, fakes.serialDevices};
     }
     TestPlatform p;
     PosixSerialControl serial;

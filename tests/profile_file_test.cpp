@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/FileWriter.h"
 #include "profiles/ProfileDecoding.h"
-#include "profiles/ProfileFile.h"
 #include "profiles/ProfileText.h"
 #include "support/DiveBytes.h"
 
@@ -39,7 +39,7 @@ TEST(ProfileText, SummaryVariantsDifferInTimeDegreesAndOxygen) {
     }
 }
 
-TEST(ProfileFileWriting, HeadAndTailReplaceALongerFileAndCloseIt) {
+TEST(AtomicFileWriter, ReplacesALongerFileExactlyAndKeepsItsPermissions) {
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("dive.txt"));
     {
@@ -47,14 +47,18 @@ TEST(ProfileFileWriting, HeadAndTailReplaceALongerFileAndCloseIt) {
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(5000, 'x'));
     }
+    const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path, permissions));
     vyper::testing::DiveHeaderBytes h;
     h.slot1 = 18;
     const DiveRecord r = DecodeDive(vyper::testing::DiveAnswer(h, {10, 10, 122, 246, 128}));
-    ProfileFile file;
-    WriteProfileHead(file, path, r);
-    WriteProfileTail(file, r);
-    EXPECT_FALSE(file.IsOpen());
+
+    AtomicFileWriter().WriteWhole(path, ProfileHeadBytes(r) + ProfileTailBytes(r));
+
     QFile written(path);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), ProfileHeadBytes(r) + ProfileTailBytes(r));
+    EXPECT_EQ(written.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), permissions);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("dive.txt")});
 }

@@ -49,9 +49,20 @@ struct Window : vyper::testing::MainWindow {
     }
     int LineCount() const { return w.lstVyperComm->ListCount(); }
     QStringList LinesFrom(int index) const { return Lines().mid(index); }
+    // Everything in the profile folder, hidden files included.
+    QStringList FolderEntries() const {
+        return QDir(m.ProfileFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
 };
 
 const QByteArray kOldContent("old dive, must stay\r\n");
+
+// The file of the worked example's dive, as Window::Convert() stores it.
+const QByteArray kWorkedExampleFile(
+    "Time [s]\tDepth [m]\r\n30\t\t-3\r\n60\t\t-6\r\n=> SLOW\r\n90\t\t-6\r\n120\t\t-3\r\n=> SLOW\r\n"
+    "# END OF PROFILE #\r\nDatum: 99-07-15\r\nUhrzeit: 14 Uhr 05\r\nDauer: 2 min.\r\nMaximale Tiefe: 6 m\r\n"
+    "Lufttemperatur vor TG: 25 \xB0" "C\r\nTemperatur auf maximaler Tiefe: 18 \xB0" "C\r\n"
+    "Oberfl\xE4" "chenpause vor dem TG: 05 h 07 min\r\nAufzeichnungsintervall: 30 s\r\n");
 
 }  // namespace
 
@@ -66,12 +77,7 @@ TEST(ConvertProfileBuffer, WorkedExampleIsStoredEndToEnd) {
     const int before = t.LineCount();
     t.Convert();
 
-    const QByteArray expected(
-        "Time [s]\tDepth [m]\r\n30\t\t-3\r\n60\t\t-6\r\n=> SLOW\r\n90\t\t-6\r\n120\t\t-3\r\n=> SLOW\r\n"
-        "# END OF PROFILE #\r\nDatum: 99-07-15\r\nUhrzeit: 14 Uhr 05\r\nDauer: 2 min.\r\nMaximale Tiefe: 6 m\r\n"
-        "Lufttemperatur vor TG: 25 \xB0" "C\r\nTemperatur auf maximaler Tiefe: 18 \xB0" "C\r\n"
-        "Oberfl\xE4" "chenpause vor dem TG: 05 h 07 min\r\nAufzeichnungsintervall: 30 s\r\n");
-    EXPECT_EQ(ReadFile(t.PathOf(t.FileName())), expected);
+    EXPECT_EQ(ReadFile(t.PathOf(t.FileName())), kWorkedExampleFile);
     EXPECT_EQ(t.ProfileFiles(), QStringList{t.FileName()});
 
     const QStringList lines = t.LinesFrom(before);
@@ -136,7 +142,8 @@ TEST(ConvertProfileBuffer, ExistingFilePolicies) {
 
         const QStringList lines = t.LinesFrom(before);
         EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber), std::tuple(1, 2));
-        EXPECT_EQ(ReadFile(t.PathOf(name)) == kOldContent, !c.rewritten);
+        EXPECT_EQ(ReadFile(t.PathOf(name)), c.rewritten ? kWorkedExampleFile : kOldContent);
+        EXPECT_EQ(t.FolderEntries(), QStringList{name});
         EXPECT_EQ(t.w.lstFiles->ListCount(), c.rewritten ? 1 : 0);
         ASSERT_EQ(t.p.boxes.shown.size(), c.answer != 0 ? 1u : 0u);
         if (c.answer != 0) {
@@ -153,49 +160,66 @@ TEST(ConvertProfileBuffer, ExistingFilePolicies) {
     }
 }
 
-TEST(ConvertProfileBuffer, FailuresBecomeALineAndLoseNothing) {
-    // The target can't be written or the depth leaves 16 bits: one line, the counters go on,
-    // what was stored stays, and the next dive is written normally.
-    enum class Fault { FolderOfThatName, FullDisk, FolderMissing, DepthOverflow };
+TEST(ConvertProfileBuffer, FailuresBecomeALineAndLeaveTheFolderAsItWas) {
+    // Whatever fails, the folder holds what it held (no part of a file, no temporary file),
+    // one line tells why, no name is listed, the counters go on and the next dive is stored.
+    enum class Fault { FolderMissing, FolderOfThatName, DiskFull, NotReplaceable, WriteProtected, DepthOverflow };
     const struct {
+        const char* name;
         Fault fault;
+        bool oldFile;  // a stored dive of that name, to be overwritten ("Immer", or "Ja" when asked)
+        bool asked;
         const char* line;
-        bool fileLeft;
     } cases[] = {
-        {Fault::FolderOfThatName, "Pfad-/Dateizugriffsfehler: ", true},
-        {Fault::FullDisk, "Schreibfehler", true},
-        {Fault::FolderMissing, "Pfad nicht gefunden: ", false},
-        {Fault::DepthOverflow, "Überlauf", false},
+        {"folder removed", Fault::FolderMissing, false, false, "Pfad nicht gefunden: <folder>"},
+        {"folder of that name", Fault::FolderOfThatName, false, false,
+         "Pfad-/Dateizugriffsfehler: <path> ist ein Ordner, die Datei kann nicht angelegt werden"},
+        {"disk full, new file", Fault::DiskFull, false, false, "Schreibfehler (Datenträger voll?): <path>"},
+        {"disk full, answered Ja", Fault::DiskFull, true, true, "Schreibfehler (Datenträger voll?): <path>"},
+        {"not replaceable", Fault::NotReplaceable, true, false, "Pfad-/Dateizugriffsfehler: <path> kann nicht ersetzt werden"},
+        {"write-protected", Fault::WriteProtected, true, false,
+         "Pfad-/Dateizugriffsfehler: <path> kann nicht zum Schreiben geöffnet werden"},
+        {"depth overflow", Fault::DepthOverflow, true, false, "Überlauf"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
+        SCOPED_TRACE(c.name);
         Window t;
-        t.w.optAlways->SetValue(true);
-        const QString path = t.PathOf(t.FileName());
+        t.w.optAsk->SetValue(c.asked);
+        t.w.optAlways->SetValue(!c.asked);
+        if (c.asked) t.p.boxes.answers.push_back(answer::Yes);
+        const QString name = t.FileName();
+        const QString path = t.PathOf(name);
         const QString inside = QDir(path).filePath(QStringLiteral("inside.txt"));
-        if (c.fault == Fault::FolderOfThatName) {
+        if (c.oldFile) WriteFile(path, kOldContent);
+        if (c.fault == Fault::WriteProtected) {
+            ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
+        } else if (c.fault == Fault::FolderOfThatName) {
             ASSERT_TRUE(QDir().mkdir(path));
             WriteFile(inside, kOldContent);
+        } else if (c.fault == Fault::FolderMissing) {
+            ASSERT_TRUE(QDir(t.m.ProfileFolder).removeRecursively());
         }
-        if (c.fault == Fault::FullDisk && !QFile::link(QStringLiteral("/dev/full"), path)) continue;
-        if (c.fault == Fault::FolderMissing) QDir(t.m.ProfileFolder).removeRecursively();
+        t.p.files.bytesUntilFull = c.fault == Fault::DiskFull ? 20 : -1;
+        t.p.files.renameFails = c.fault == Fault::NotReplaceable;
         const int before = t.LineCount();
 
         t.Convert(5, c.fault == Fault::DepthOverflow ? std::vector<int>(1000, 120) : std::vector<int>{10, 128});
 
-        const QStringList lines = t.LinesFrom(before);
-        ASSERT_EQ(lines.size(), 1);
-        EXPECT_TRUE(lines[0].startsWith(QString::fromUtf8(c.line))) << lines[0].toStdString();
-        EXPECT_TRUE(!lines[0].startsWith(QStringLiteral("Pfad-/")) || lines[0].contains(t.FileName()));
-        EXPECT_EQ(QFileInfo::exists(path), c.fileLeft);
+        const QString line = QString::fromUtf8(c.line)
+                                 .replace(QStringLiteral("<path>"), path)
+                                 .replace(QStringLiteral("<folder>"), t.m.ProfileFolder);
+        EXPECT_EQ(t.LinesFrom(before), QStringList{line});
+        EXPECT_EQ(t.p.boxes.shown.size(), c.asked ? 1u : 0u);
+        const bool nameTaken = c.oldFile || c.fault == Fault::FolderOfThatName;
+        EXPECT_EQ(t.FolderEntries(), nameTaken ? QStringList{name} : QStringList{});
+        EXPECT_EQ(ReadFile(c.oldFile ? path : inside), nameTaken ? kOldContent : QByteArray("<unreadable>"));
         EXPECT_EQ(t.w.lstFiles->ListCount(), 0);
         EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber, t.m.ErrorCount), std::tuple(1, 2, 0));
-        if (c.fault == Fault::FolderOfThatName) {
-            EXPECT_EQ(ReadFile(inside), kOldContent);
-        }
         if (c.fault == Fault::FolderMissing) continue;
+        t.p.files.bytesUntilFull = -1;
+        t.p.files.renameFails = false;
         t.Convert(6);
         EXPECT_EQ(t.w.lstFiles->Items(), QStringList{t.FileName(6)});
-        EXPECT_TRUE(ReadFile(t.PathOf(t.FileName(6))).startsWith("Time [s]"));
+        EXPECT_EQ(ReadFile(t.PathOf(t.FileName(6))), QByteArray(kWorkedExampleFile).replace("14 Uhr 05", "14 Uhr 06"));
     }
 }

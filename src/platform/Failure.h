@@ -23,6 +23,7 @@ namespace failure {
 inline constexpr int Overflow = 6;
 inline constexpr int DivisionByZero = 11;
 inline constexpr int FileNotFound = 53;
+inline constexpr int DiskFull = 61;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
 inline constexpr int InvalidPropertyValue = 380;

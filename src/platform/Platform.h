@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/AppInfo.h"
+#include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialControl.h"
 #include "platform/SerialDevices.h"
@@ -17,6 +18,7 @@ struct Platform {
     SettingsStore& settings;
     MessageBoxes& boxes;
     Waits& waits;
+    FileWriter& files;
     AppInfo app;
     // The serial devices present now, ready to be offered; the program passes
     // PresentSerialDeviceChoices, tests a fixed list. Must be set.

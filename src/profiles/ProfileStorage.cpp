@@ -8,7 +8,6 @@
 #include "platform/AppInfo.h"
 #include "platform/Failure.h"
 #include "platform/MessageBoxes.h"
-#include "profiles/ProfileFile.h"
 #include "profiles/ProfileNames.h"
 #include "profiles/ProfileText.h"
 #include "transfer/ActivityIndicator.h"
@@ -62,8 +61,9 @@ StorageOutcome DecideStorage(VyperComm& m, const ProfileTarget& target) {
 }
 
 void StoreDive(VyperComm& m, const DiveRecord& record, const ProfileTarget& target) {
-    ProfileFile file;
-    WriteProfileHead(file, target.Path, record);
+    // The file is put in place whole before anything tells of it, so a failure leaves the
+    // folder and the lists as they were, save for the failure's own line.
+    m.platform.files.WriteWhole(target.Path, ProfileHeadBytes(record) + ProfileTailBytes(record));
 
     ListBox* messages = m.ui.lstVyperComm;
     for (const QString& line : DiveSummaryLines(record)) messages->AddItem(line);
@@ -71,8 +71,6 @@ void StoreDive(VyperComm& m, const DiveRecord& record, const ProfileTarget& targ
     messages->Refresh();
 
     m.ui.lstFiles->AddLineShown(target.FileName);
-
-    WriteProfileTail(file, record);
     if (record.EndedByMarker) ShowActivityForDive(m);
 }
 

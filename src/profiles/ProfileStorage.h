@@ -24,9 +24,10 @@ enum class StorageOutcome { Store, Skip, Stop };
 // "Individuell" asks (Yes: Store; else activity, Skip); "Immer" or none: Store.
 StorageOutcome DecideStorage(VyperComm& m, const ProfileTarget& target);
 
-// Writes the profile file, lists the summary and the file name, finishes the file and,
-// when the profile ended at its end byte, shows activity for the current DiveNumber.
-// Throws a RuntimeFailure on a file problem; the file is closed then.
+// Puts the whole profile file in place (replacing a file of that name), then lists the
+// summary and the file name and, when the profile ended at its end byte, shows activity for
+// the current DiveNumber. Throws a RuntimeFailure on a file problem before anything is
+// listed; the folder then holds what it held before.
 void StoreDive(VyperComm& m, const DiveRecord& record, const ProfileTarget& target);
 
 }  // namespace vyper

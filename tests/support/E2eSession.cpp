@@ -79,7 +79,7 @@ Program::Program(const QString& devicePath, const QString& interfaceType, int cl
     QDir(folder_.path()).mkpath(QStringLiteral("Tauchprofile"));
     const auto noDevices = [] { return std::vector<SerialDeviceChoice>{}; };
     window = std::make_unique<frmVyper>(
-        Platform{serial_, settings_, boxes, waits_, AppInfo{folder_.path(), 0, 7}, noDevices});
+        Platform{serial_, settings_, boxes, waits_, files_, AppInfo{folder_.path(), 0, 7}, noDevices});
     window->txtComDelay->SetText(QStringLiteral("0"));
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/FileWriter.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SettingsStore.h"
 #include "platform/Waits.h"
@@ -102,6 +103,7 @@ private:
     MemorySettingsStore settings_;
     PosixSerialControl serial_;
     FastWaits waits_;
+    AtomicFileWriter files_;
     QTemporaryDir folder_;
 };
 

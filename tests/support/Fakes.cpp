@@ -1,6 +1,8 @@
 #include "support/Fakes.h"
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <cerrno>
 
 namespace vyper::testing {
 
@@ -71,6 +73,24 @@ void FakeWaits::DoEvents() {
     QCoreApplication::processEvents();
 }
 
+ssize_t FaultyFileWriter::WriteSome(int fd, const char* data, std::size_t size) {
+    if (bytesUntilFull < 0) return AtomicFileWriter::WriteSome(fd, data, size);
+    if (bytesUntilFull == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const ssize_t written =
+        AtomicFileWriter::WriteSome(fd, data, std::min(size, static_cast<std::size_t>(bytesUntilFull)));
+    if (written > 0) bytesUntilFull -= written;
+    return written;
+}
+
+int FaultyFileWriter::Rename(const char* from, const char* to) {
+    if (!renameFails) return AtomicFileWriter::Rename(from, to);
+    errno = EBUSY;
+    return -1;
+}
+
 TestPlatform::TestPlatform() = default;
 
 Platform TestPlatform::Services() {
@@ -78,7 +98,7 @@ Platform TestPlatform::Services() {
     app.programFolder = programFolder.path();
     app.versionMinor = versionMinor;
     app.versionRevision = versionRevision;
-    return Platform{serial, settings, boxes, waits, app, [this] { return devices; }};
+    return Platform{serial, settings, boxes, waits, files, app, [this] { return devices; }};
 }
 
 QByteArray Bytes(std::initializer_list<int> values) {

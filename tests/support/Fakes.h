@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/FileWriter.h"
 #include "platform/Platform.h"
 #include "platform/SettingsStore.h"
 
@@ -73,6 +74,20 @@ public:
     int doEventsCalls = 0;
 };
 
+// The program's own file writer, whose steps can be made to fail: a disk that is full after
+// some bytes, or a target that cannot be replaced. With no fault set it writes as the program does.
+class FaultyFileWriter : public AtomicFileWriter {
+public:
+    // Bytes that still fit on the disk; the write after them fails with ENOSPC. Negative: no limit.
+    qint64 bytesUntilFull = -1;
+    // The rename over the target fails with EBUSY.
+    bool renameFails = false;
+
+protected:
+    ssize_t WriteSome(int fd, const char* data, std::size_t size) override;
+    int Rename(const char* from, const char* to) override;
+};
+
 // A complete set of platform fakes with a temporary program folder.
 struct TestPlatform {
     TestPlatform();
@@ -81,6 +96,7 @@ struct TestPlatform {
     MemorySettingsStore settings;
     RecordingMessageBoxes boxes;
     FakeWaits waits;
+    FaultyFileWriter files;
     QTemporaryDir programFolder;
     // What the platform reports as the serial devices present.
     std::vector<SerialDeviceChoice> devices;

@@ -1,0 +1,35 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+#include <sys/types.h>
+
+namespace vyper {
+
+// Puts a file's bytes on disk whole: whoever reads the path finds either what lay there
+// before or all of the new bytes, never a part of them.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    // Writes `bytes` to `path`, replacing a file of that name only once all of them are on
+    // disk. Throws a RuntimeFailure with a German description naming the path on any
+    // problem; the path then holds what it held before, and nothing is left beside it.
+    virtual void WriteWhole(const QString& path, const QByteArray& bytes) = 0;
+};
+
+// Writes into a new hidden file ".<name>.XXXXXX" in the target's folder, syncs it and
+// renames it over the target. A file there that is write-protected (no write bit for its
+// owner, or not writable for this user) is refused, as it was when files were overwritten
+// in place; a replaced file's permissions carry over to the new one.
+class AtomicFileWriter : public FileWriter {
+public:
+    void WriteWhole(const QString& path, const QByteArray& bytes) override;
+
+protected:
+    // The steps that a full disk or a locked target make fail; they behave like write(2)
+    // and rename(2), errno included.
+    virtual ssize_t WriteSome(int fd, const char* data, std::size_t size);
+    virtual int Rename(const char* from, const char* to);
+};
+
+}  // namespace vyper
