@@ -19,6 +19,13 @@ void WriteByte(SerialControl& port, uint8_t byte) { port.Output(QByteArray(1, st
 
 void SendCommandText(VyperComm& m, const QString& text) {
     SerialControl& port = m.comVyper();
+    // The pauses let the window go on; a Stop or "&Ende" meanwhile (or a new start after it)
+    // ends the command at once: no byte is sent after it.
+    const bool inTransfer = m.DownloadState != 0;
+    const uint32_t generation = m.TransferGeneration;
+    const auto stopped = [&m, inTransfer, generation] {
+        return inTransfer && (m.DownloadState == 0 || m.TransferGeneration != generation);
+    };
     try {
         port.SetRTSEnable(true);
         uint8_t checksum = 0;
@@ -31,13 +38,13 @@ void SendCommandText(VyperComm& m, const QString& text) {
             checksum ^= byte;
         }
         // The interface needs a gap before the checksum byte.
-        m.platform.waits.Sleep(12);
+        if (!m.platform.waits.Pause(12, stopped)) return;
         WriteByte(port, checksum);
         m.SentCommand.append(static_cast<char>(checksum));
         // Keep RTS raised until the checksum byte has surely left the line.
-        m.platform.waits.Sleep(100);
+        if (!m.platform.waits.Pause(100, stopped)) return;
         port.SetRTSEnable(false);
-        m.platform.waits.Sleep(5 * m.CommandDelay);
+        m.platform.waits.Pause(5 * m.CommandDelay, stopped);
     } catch (const SerialFailure& failure) {
         if (failure.Kind() == SerialFailureKind::DeviceLost) {
             // The transfer ends with one message of its own about the lost connection.

@@ -7,7 +7,9 @@ struct VyperComm;
 
 // Sends a command text ("08 165") as its bytes, one write per byte, then after 12 ms its
 // XOR checksum byte, with RTS raised from the start until 100 ms after the checksum; then
-// blocks for 5 × CommandDelay ms while the answer arrives. A failure (a closed port, a
+// pauses for 5 × CommandDelay ms while the answer arrives. The pauses keep the message loop
+// going; when the running transfer is stopped during one, the call returns at once and
+// sends nothing more. A failure (a closed port, a
 // field that is no byte value) is shown to the user in a critical message box and ends
 // the call at once: no further byte, no further pause, RTS left as it was. A device that
 // went away ends the call silently: the transfer reports the lost connection once.

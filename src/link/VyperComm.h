@@ -119,6 +119,8 @@ struct VyperComm {
 
     // True from a start until the transfer ends in any way; a start meanwhile changes nothing.
     bool TransferActive = false;
+    // Counts the starts: a pause or wait of an earlier transfer must not go on in a later one.
+    uint32_t TransferGeneration = 0;
     // Told when TransferActive changes, so that the window can lock the start buttons.
     std::function<void(bool active)> OnTransferActiveChanged;
     // How the last reply wait ended.

@@ -1,14 +1,19 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 namespace vyper {
 
-// Blocking pauses and the yield to the message loop; replaceable so tests never wait.
+// Pauses and the yield to the message loop; replaceable so tests never wait.
 class Waits {
 public:
     virtual ~Waits() = default;
     // Blocks the calling thread for `ms` milliseconds; events are not delivered meanwhile.
     virtual void Sleep(int ms) = 0;
+    // Waits `ms` milliseconds while the message loop goes on (the window paints, clicks and
+    // serial events are handled). Ends early once `cancelled` says so, which is asked at
+    // least every 10 ms; returns true when the whole time has passed without that.
+    virtual bool Pause(int ms, const std::function<bool()>& cancelled) = 0;
     // Dispatches all pending events of the message loop once and returns.
     virtual void DoEvents() = 0;
     // Milliseconds on a clock that only moves forward (its zero is arbitrary).
@@ -18,6 +23,7 @@ public:
 class SystemWaits : public Waits {
 public:
     void Sleep(int ms) override;
+    bool Pause(int ms, const std::function<bool()>& cancelled) override;
     void DoEvents() override;
     int64_t MonotonicMs() override;
 };

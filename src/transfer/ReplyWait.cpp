@@ -49,13 +49,17 @@ WaitEnd WaitForReply(VyperComm& m) {
     SerialControl& port = m.comVyper();
     const int64_t start = waits.MonotonicMs();
     const int64_t bound = ReplyWaitBoundMs(m.DownloadState, m.MemoryReadLength);
+    const uint32_t generation = m.TransferGeneration;
+    const auto stopped = [&m, &port, generation] {
+        return m.DownloadState == 0 || !port.PortOpen() || m.TransferGeneration != generation;
+    };
     int64_t quietSince = start;
     // Every good full packet is progress; noise brings one only by rare chance.
     int32_t goodSoFar = m.FullPacketsTaken;
     int64_t progressSince = start;
     for (;;) {
         // Stop and "&Ende" set DownloadState 0; Stop also closes the port.
-        if (m.DownloadState == 0 || !port.PortOpen()) return WaitEnd::Stopped;
+        if (stopped()) return WaitEnd::Stopped;
         if (port.DeviceLost()) return WaitEnd::DeviceLost;
         if (AnswerFramingComplete(m)) return WaitEnd::Complete;
         // A dive command's echo is unmistakable (its second byte, 165, is no packet length),
@@ -79,7 +83,7 @@ WaitEnd WaitForReply(VyperComm& m) {
         }
         if (now - quietSince >= kQuietGapMs) return WaitEnd::Quiet;
         waits.DoEvents();
-        waits.Sleep(kQuietPollMs);
+        waits.Pause(kQuietPollMs, stopped);
     }
 }
 

@@ -169,6 +169,7 @@ void cmdDownload_Click(VyperComm& m) {
     ResetCounters(m);
     PrepareLabelsAndReception(m);
     m.DownloadState = 2;
+    ++m.TransferGeneration;
     SetTransferActive(m, true);
     StartControlTimer(m);
 }
@@ -182,6 +183,7 @@ void cmdGetVyperSettings_Click(VyperComm& m) {
     m.SettingsStep = 0;
     AddLine(m, QStringLiteral("Lese Speicher von Vyper..."));
     SelectLastLine(m);
+    ++m.TransferGeneration;
     SetTransferActive(m, true);
     StartControlTimer(m);
 }
@@ -193,8 +195,15 @@ void timDownLoadCtrl_Timer(VyperComm& m) {
     m.InTick = true;
     StopControlTimer(m);
     m.PollHeldControlTimer = false;
+    const uint32_t generation = m.TransferGeneration;
     SendNextCommand(m);
     m.WaitOutcome = WaitForReply(m);
+    // A transfer stopped during the pauses, and maybe started anew by now, is not this
+    // tick's any more: nothing of it is evaluated.
+    if (m.TransferGeneration != generation) {
+        m.InTick = false;
+        return;
+    }
     if (!EndedByLinkTrouble(m)) {
         switch (m.DownloadState) {
         case 1: EvaluateSettingsBlock(m); break;

@@ -58,6 +58,12 @@ int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QStri
     return (styleValue & 0x0F) == style::YesNo ? answer::No : answer::Ok;
 }
 
+bool FakeWaits::Pause(int ms, const std::function<bool()>& cancelled) {
+    if (cancelled()) return false;
+    Sleep(ms);
+    return !cancelled();
+}
+
 void FakeWaits::Sleep(int ms) {
     sleeps.push_back(ms);
     now += ms;

@@ -65,6 +65,8 @@ public:
 class FakeWaits : public Waits {
 public:
     void Sleep(int ms) override;
+    // Recorded and timed like a sleep; onSleep may cancel it (a click during the pause).
+    bool Pause(int ms, const std::function<bool()>& cancelled) override;
     void DoEvents() override;
     int64_t MonotonicMs() override { return now; }
     int64_t now = 0;
