@@ -13,8 +13,10 @@ cmake --install build/release --prefix "$PREFIX" >/dev/null
 if command -v update-desktop-database >/dev/null 2>&1; then
   update-desktop-database -q "$PREFIX/share/applications" 2>/dev/null || true
 fi
-if command -v gtk-update-icon-cache >/dev/null 2>&1; then
-  gtk-update-icon-cache -q -t "$PREFIX/share/icons/hicolor" 2>/dev/null || true
+# An icon cache is refreshed only where one exists: a new cache would hide icons that other
+# programs install later without refreshing it.
+if [ -f "$PREFIX/share/icons/hicolor/icon-theme.cache" ] && command -v gtk-update-icon-cache >/dev/null 2>&1; then
+  gtk-update-icon-cache -q -f -t "$PREFIX/share/icons/hicolor" 2>/dev/null || true
 fi
 echo "Installiert: $PREFIX/bin/vyper-grundelnetz (und im Anwendungsmenü als \"Vyper-Grundelnetz\")."
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
