@@ -2,13 +2,18 @@
 // real main window and serial layer at 2400 baud with the default delay, and compares the
 // time taken with what the line and the program's fixed pauses allow.
 //
-// Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo]
+// Also measures the longest stall of the event loop during the download and, with
+// --stop-after=S, the time from a click on "Sto&p" S seconds into the download until the
+// transfer has ended, and whether any byte went out after the click.
+//
+// Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo] [--stop-after=S]
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
@@ -27,7 +32,7 @@ namespace {
 constexpr double kSecondsPerByte = 11.0 / 2400.0;  // start bit, 8 data bits, parity, stop bit
 constexpr double kTickMs = 100;                     // the control timer's interval
 constexpr double kSendPausesMs = 12 + 100;          // before the checksum byte, after it
-constexpr double kQuietGapMs = 200;                 // the line must stay quiet this long
+constexpr int kProbeMs = 10;                        // the stall probe's interval
 
 // A message box nobody answers: the benchmark runs without a user.
 class SilentBoxes : public MessageBoxes {
@@ -114,23 +119,53 @@ int main(int argc, char* argv[]) {
         const double cpuBefore = CpuSeconds();
         QElapsedTimer clock;
         clock.start();
-        window.cmdDownload->click();
-        while (window.timDownLoadCtrl->Interval() > 0 && clock.elapsed() < 60 * 60 * 1000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+
+        // A probe that should fire every 10 ms: the longest gap between two of its firings,
+        // less 10 ms, is the longest time the event loop stood still.
+        QElapsedTimer sinceProbe;
+        sinceProbe.start();
+        qint64 longestStall = 0;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            longestStall = std::max(longestStall, sinceProbe.restart() - kProbeMs);
+        });
+        probe.start(kProbeMs);
+
+        const double stopAfter = Option(args, QStringLiteral("--stop-after"), QStringLiteral("0")).toDouble();
+        qint64 stopClickedAt = -1;
+        qint64 stopEndedAt = -1;
+        long bytesToDeviceAtStop = 0;
+        if (stopAfter > 0) {
+            QTimer::singleShot(static_cast<int>(stopAfter * 1000), [&] {
+                bytesToDeviceAtStop = TrafficFromLog(emulator.Log()).bytesToDevice;
+                stopClickedAt = clock.elapsed();
+                window.cmdStop->click();
+            });
         }
+        window.cmdDownload->click();
+        // The transfer has ended when it says so and its last tick has returned.
+        while ((window.Module().TransferActive || window.Module().InTick) && clock.elapsed() < 60 * 60 * 1000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            if (stopClickedAt >= 0 && stopEndedAt < 0 && !window.Module().InTick && !window.Module().TransferActive) {
+                stopEndedAt = clock.elapsed();
+            }
+        }
+        if (stopClickedAt >= 0 && stopEndedAt < 0) stopEndedAt = clock.elapsed();
+        probe.stop();
         const double wallSeconds = static_cast<double>(clock.elapsed()) / 1000.0;
         const double cpuSeconds = CpuSeconds() - cpuBefore;
 
         const LineTraffic t = TrafficFromLog(emulator.Log());
         const int stored = static_cast<int>(QDir(window.Module().ProfileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files).size());
-        const double perExchangeMs = kSendPausesMs + 5.0 * delay + kTickMs + kQuietGapMs;
+        const double perExchangeMs = kSendPausesMs + 5.0 * delay + kTickMs;
         const double lineSeconds = static_cast<double>(t.bytesToDevice + t.bytesFromDevice) * kSecondsPerByte;
         const double bound = lineSeconds + t.exchanges * perExchangeMs / 1000.0;
         // The answer arrives while the program pauses after its command, so the line time
         // only counts where an answer outlasts that pause.
         double overlapped = 0;
         for (long answer : t.answerBytes) {
-            overlapped += (kTickMs + 12 + std::max(100.0 + 5.0 * delay, answer * kSecondsPerByte * 1000.0) + kQuietGapMs) / 1000.0;
+            overlapped += (kTickMs + 12 + std::max(100.0 + 5.0 * delay, answer * kSecondsPerByte * 1000.0)) / 1000.0;
         }
 
         std::printf("dives converted:               %d (%d files stored), failed exchanges: %d\n",
@@ -144,8 +179,16 @@ int main(int argc, char* argv[]) {
         std::printf("ratio measured / (line + pauses): %.3f\n", wallSeconds / bound);
         std::printf("lower bound with each answer arriving during its pause: %.1f s, ratio %.3f\n", overlapped,
                     wallSeconds / overlapped);
-        std::printf("program CPU time:              %.2f s (%.1f %% of the wall time)\n", cpuSeconds,
-                    100.0 * cpuSeconds / wallSeconds);
+        std::printf("program CPU time:              %.2f s (%.1f %% of the wall time, %.3f ms per byte from the device)\n",
+                    cpuSeconds, 100.0 * cpuSeconds / wallSeconds,
+                    t.bytesFromDevice > 0 ? 1000.0 * cpuSeconds / static_cast<double>(t.bytesFromDevice) : 0.0);
+        std::printf("longest event-loop stall:      %lld ms\n", static_cast<long long>(longestStall));
+        if (stopClickedAt >= 0) {
+            const long sentAfterStop = t.bytesToDevice - bytesToDeviceAtStop;
+            std::printf("Stop clicked after %.1f s:      transfer ended %lld ms later, %ld bytes sent after the click\n",
+                        static_cast<double>(stopClickedAt) / 1000.0, static_cast<long long>(stopEndedAt - stopClickedAt),
+                        sentAfterStop);
+        }
         return window.timDownLoadCtrl->Interval() == 0 ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "download_benchmark: %s\n", e.what());

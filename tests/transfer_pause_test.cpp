@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "support/MainWindow.h"
+#include "transfer/TransferControl.h"
+#include "transfer/TransferStop.h"
+
+using namespace vyper;
+using namespace vyper::testing;
+
+namespace {
+
+// A click during one of a command's pauses: Stop, or "&Ende". The pause ends at once, no
+// byte follows, no box appears and the tick returns without evaluating anything.
+TEST(PauseDuringACommand, AClickEndsTheTransferAndNothingIsSentAfterIt) {
+    struct Case {
+        const char* name;
+        int pauseClickedIn;  // 12, 100 or the delay's pause
+        bool close;          // "&Ende" instead of Stop
+        int bytesSent;       // the checksum byte follows the 12 ms pause
+    };
+    const Case cases[] = {
+        {"Stop before the checksum byte", 12, false, 2},
+        {"Stop while RTS is held", 100, false, 3},
+        {"Stop during the delay", 1750, false, 3},
+        {"Ende during the delay", 1750, true, 3},
+    };
+    for (const Case& c : cases) {
+        MainWindow t;
+        t.w.show();
+        t.p.waits.onSleep = [&](int ms) {
+            if (ms != c.pauseClickedIn || !t.m.TransferActive) return;
+            if (c.close) t.w.cmdClose->click();
+            else t.w.cmdStop->click();
+        };
+        t.w.cmdDownload->click();
+        timDownLoadCtrl_Timer(t.m);
+
+        EXPECT_EQ(t.p.serial.sent.size(), c.bytesSent) << c.name;
+        EXPECT_TRUE(t.p.boxes.shown.empty()) << c.name;
+        EXPECT_FALSE(t.m.TransferActive) << c.name;
+        EXPECT_FALSE(t.m.InTick) << c.name;
+        EXPECT_EQ(t.m.ErrorCount, 0) << c.name << ": nothing was evaluated";
+        EXPECT_EQ(t.w.timDownLoadCtrl->Interval(), 0) << c.name;
+        // The pauses after the click are not waited: the last one recorded is the one clicked in.
+        EXPECT_EQ(t.p.waits.sleeps.back(), c.pauseClickedIn) << c.name;
+        if (!c.close) {
+            EXPECT_EQ(t.Lines().last(), QStringLiteral("Übertragung unterbrochen.")) << c.name;
+        }
+    }
+}
+
+// A new start right after a Stop (the old tick still unwinding) belongs to the new transfer:
+// the old tick neither sends into it nor evaluates its state.
+TEST(PauseDuringACommand, ATransferStartedAfterAStopIsNotTouchedByTheOldTick) {
+    MainWindow t;
+    t.w.show();
+    bool restarted = false;
+    t.p.waits.onSleep = [&](int ms) {
+        if (ms != 1750 || restarted) return;
+        restarted = true;
+        t.w.cmdStop->click();
+        t.w.cmdDownload->click();
+    };
+    t.w.cmdDownload->click();
+    timDownLoadCtrl_Timer(t.m);
+    EXPECT_EQ(t.p.serial.sent.size(), 3) << "only the first command";
+    EXPECT_TRUE(t.m.TransferActive);
+    EXPECT_EQ(t.m.DownloadState, 2);
+    EXPECT_EQ(t.m.ErrorCount, 0);
+    EXPECT_EQ(t.w.timDownLoadCtrl->Interval(), kControlTimerInterval) << "the new transfer's first tick is due";
+}
+
+}  // namespace
