@@ -67,6 +67,14 @@ void MainWindowRig::Reset() {
     mod.DivesConverted = 0;
     mod.InTick = false;
     mod.PollHeldControlTimer = false;
+    mod.TransferActive = false;
+    mod.WaitOutcome = WaitEnd::Quiet;
+    mod.DiveAnswers = 0;
+    mod.DivesStored = 0;
+    mod.LostDives.clear();
+    mod.LineDisturbed = false;
+    mod.SettingsBlocksMissing = 0;
+    mod.MemoryReadLength = 0;
 
     platform.serial.sent.clear();
     platform.serial.writes.clear();
