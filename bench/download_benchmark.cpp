@@ -6,7 +6,7 @@
 // --stop-after=S, the time from a click on "Sto&p" S seconds into the download until the
 // transfer has ended, and whether any byte went out after the click.
 //
-// Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo] [--stop-after=S]
+// Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo] [--stop-after=S] [--messages]
 
 #include <QApplication>
 #include <QDir>
@@ -190,6 +190,9 @@ int main(int argc, char* argv[]) {
             std::printf("Stop clicked after %.1f s:      transfer ended %lld ms later, %ld bytes sent after the click\n",
                         static_cast<double>(stopClickedAt) / 1000.0, static_cast<long long>(stopEndedAt - stopClickedAt),
                         sentAfterStop);
+        }
+        if (args.contains(QStringLiteral("--messages"))) {
+            for (const QString& line : window.lstVyperComm->Items()) std::printf("| %s\n", qPrintable(line));
         }
         return window.timDownLoadCtrl->Interval() == 0 ? 0 : 1;
     } catch (const std::exception& e) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "link/Reception.h"
+#include "support/DiveBytes.h"
 #include "support/MainWindow.h"
+#include "transfer/ReplyWait.h"
 #include "transfer/TransferControl.h"
 #include "transfer/TransferStop.h"
 
@@ -68,6 +71,33 @@ TEST(PauseDuringACommand, ATransferStartedAfterAStopIsNotTouchedByTheOldTick) {
     EXPECT_EQ(t.m.DownloadState, 2);
     EXPECT_EQ(t.m.ErrorCount, 0);
     EXPECT_EQ(t.w.timDownLoadCtrl->Interval(), kControlTimerInterval) << "the new transfer's first tick is due";
+}
+
+// An answer still coming in while the wait runs: the message loop that the wait's pauses
+// run takes each byte as it arrives, so the queue is empty whenever the wait looks. The
+// line is still busy, and the wait must not take the answer as finished.
+TEST(WaitForReply, BytesTakenByTheMessageLoopKeepTheLineBusy) {
+    MainWindow t;
+    t.p.serial.SetPortOpen(true);
+    t.m.DownloadState = 2;
+    t.m.ExpectedCount = 35;
+    // Three full packets (96 bytes of a dive without a short packet), one byte per 5 ms pause.
+    QByteArray payload;
+    for (int i = 0; i < 96; ++i) payload.append(static_cast<char>(i % 100));
+    const QByteArray line = Packets(payload);
+    qsizetype next = 0;
+    int64_t lastByteAt = 0;
+    t.p.waits.onSleep = [&](int) {
+        if (next >= line.size()) return;
+        t.p.serial.Receive(line.mid(next++, 1));
+        comVyper_OnComm(t.m);
+        lastByteAt = t.p.waits.now;
+    };
+    EXPECT_EQ(WaitForReply(t.m), WaitEnd::Quiet);
+    EXPECT_EQ(next, line.size()) << "the wait ended while the answer was coming in";
+    EXPECT_EQ(t.m.ProfileCount, 96);
+    EXPECT_GE(t.p.waits.now - lastByteAt, kQuietGapMs);
+    EXPECT_LT(t.p.waits.now - lastByteAt, kQuietGapMs + 2 * kQuietPollMs);
 }
 
 }  // namespace

@@ -99,6 +99,7 @@ void comVyper_OnComm(VyperComm& m) {
     const QByteArray input = port.Input();
     if (input.isEmpty()) return;
     const int32_t b = static_cast<uint8_t>(input[0]);
+    ++m.RxBytesTaken;
 
     if (m.RxCount >= kBufferSize) {
         // Only a packet expected longer than the buffer gets here; it can never complete,

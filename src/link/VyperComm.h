@@ -74,6 +74,9 @@ struct VyperComm {
     std::array<int32_t, kBufferSize> ProfileBuffer{};
     int32_t ProfileCount = 0;
     int32_t RxTotal = 0;
+    // Every byte the receive handler took from the port, for the wait to see the line busy
+    // even when the message loop took the bytes before the wait looked at the queue.
+    uint32_t RxBytesTaken = 0;
     // Set when the good packets of one answer carried more payload than ProfileBuffer holds;
     // such an answer is incomplete and must not be decoded as a dive. Cleared with the state.
     bool ProfileOverlong = false;

@@ -54,6 +54,7 @@ WaitEnd WaitForReply(VyperComm& m) {
         return m.DownloadState == 0 || !port.PortOpen() || m.TransferGeneration != generation;
     };
     int64_t quietSince = start;
+    uint32_t bytesSeen = m.RxBytesTaken;
     // Every good full packet is progress; noise brings one only by rare chance.
     int32_t goodSoFar = m.FullPacketsTaken;
     int64_t progressSince = start;
@@ -76,7 +77,10 @@ WaitEnd WaitForReply(VyperComm& m) {
             progressSince = now;
         }
         if (now - start >= bound || now - progressSince >= NoGoodPacketBoundMs()) return WaitEnd::Bound;
-        if (port.InBufferCount() > 0) {
+        // Bytes still waiting, or taken meanwhile by the receive events that the pauses and
+        // yields deliver: either way the line is busy.
+        if (port.InBufferCount() > 0 || m.RxBytesTaken != bytesSeen) {
+            bytesSeen = m.RxBytesTaken;
             waits.DoEvents();
             quietSince = waits.MonotonicMs();
             continue;
