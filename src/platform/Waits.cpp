@@ -15,7 +15,7 @@ void SystemWaits::Sleep(int ms) {
 bool SystemWaits::Pause(int ms, const std::function<bool()>& cancelled) {
     if (cancelled()) return false;
     if (ms <= 0) return true;
-    constexpr int kCancelCheckMs = 10;
+    constexpr int kCancelCheckMs = 20;
     QEventLoop loop;
     QTimer end;
     end.setSingleShot(true);

@@ -12,7 +12,7 @@ public:
     virtual void Sleep(int ms) = 0;
     // Waits `ms` milliseconds while the message loop goes on (the window paints, clicks and
     // serial events are handled). Ends early once `cancelled` says so, which is asked at
-    // least every 10 ms; returns true when the whole time has passed without that.
+    // least every 20 ms; returns true when the whole time has passed without that.
     virtual bool Pause(int ms, const std::function<bool()>& cancelled) = 0;
     // Dispatches all pending events of the message loop once and returns.
     virtual void DoEvents() = 0;

@@ -10,7 +10,7 @@ namespace vyper {
 // that a reply still trickling in is never taken as complete.
 inline constexpr int kQuietGapMs = 200;
 // How long the wait sleeps between two looks at an empty queue.
-inline constexpr int kQuietPollMs = 5;
+inline constexpr int kQuietPollMs = 20;
 
 // The longest time that the answer to the command just sent can take, plus a margin: its
 // bytes at 2400 baud with 11 bits each (the largest dive the receive buffer holds, in full
