@@ -36,7 +36,8 @@ struct Wait : MainWindow {
         p.waits.onDoEvents = [this, stopAfter, stop] {
             while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
             if (stop && sent_ == stopAfter) stop(*this);
-            if (!line_ || !p.serial.PortOpen()) return;
+            // Long after any bound the line falls silent, so that a wait without one ends.
+            if (!line_ || !p.serial.PortOpen() || Elapsed() > 2 * kLongestAnswerMs) return;
             p.serial.Receive(QByteArray(1, line_(sent_++)));
             carry_ += kByteMs;
             const auto whole = static_cast<int64_t>(carry_);
