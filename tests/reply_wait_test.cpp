@@ -7,7 +7,6 @@
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"
 #include "transfer/ReplyWait.h"
-#include "transfer/TransferStop.h"
 
 using namespace vyper;
 using namespace vyper::testing;
@@ -71,7 +70,6 @@ TEST(ReplyWait, EndsAsTheLineBehaves) {
     const QByteArray full = Packets(QByteArray(32, '\x02'));
     const QByteArray dive = Packets(ToBytes(DiveAnswer({}, std::vector<int>(30, 2))));  // 46 bytes: 32 + 14
     const QByteArray reply = WithChecksum(Bytes({0x05, 0x00, 0x00, 0x20}) + QByteArray(32, '\x07'));
-    const auto stopClick = [](Wait& w) { cmdStop_Click(w.m); };
     const auto closePort = [](Wait& w) { w.p.serial.SetPortOpen(false); };
     const auto endClick = [](Wait& w) { w.m.DownloadState = 0; };
     const auto byteTimes = [](qsizetype bytes) { return static_cast<int64_t>(bytes * kByteMs); };
@@ -93,7 +91,6 @@ TEST(ReplyWait, EndsAsTheLineBehaves) {
          byteTimes(dive.size()) + 15},
         {"a whole memory block, then noise", 1, ThenNoise(reply), -1, {}, WaitEnd::Complete, byteTimes(reply.size()),
          byteTimes(reply.size()) + 15},
-        {"Stop", 2, Repeating(full), 100, stopClick, WaitEnd::Stopped, byteTimes(100), byteTimes(100) + 15},
         {"port closed", 2, Repeating(full), 100, closePort, WaitEnd::Stopped, byteTimes(100), byteTimes(100) + 15},
         {"DownloadState 0", 1, Repeating(Bytes({0x55})), 30, endClick, WaitEnd::Stopped, byteTimes(30),
          byteTimes(30) + 15},
