@@ -41,43 +41,59 @@ QByteArray MemoryReply(const QByteArray& memory, int flip = 0) {
     return WithChecksum(Bytes({0x05, 0x00, 0x20, 0x20}) + memory, flip);
 }
 const QString kOk35 = QStringLiteral("35 Zeichen empfangen. CRC OK");
+const QString kOk38 = QStringLiteral("38 Zeichen empfangen. CRC OK");
 
 }  // namespace
 
-TEST(Reception, PacketsEndByTheirLengthByteAndAreCollected) {
+TEST(Reception, PacketsEndByTheirLengthByteThroughEitherCable) {
+    // The payload lengths of an answer's packets and the lines they give. A packet of fewer
+    // than 32 payload bytes ends the answer; through the self-built interface the first
+    // packet comes behind the 3-byte echo of the command.
     const struct {
+        int16_t interfaceType;
         std::vector<int> lengths;
         QStringList lines;
     } cases[] = {
-        {{1}, {"04 Zeichen empfangen. CRC OK"}},
-        {{32, 32, 20}, {kOk35, kOk35, "23 Zeichen empfangen. CRC OK"}},
+        {1, {1}, {"04 Zeichen empfangen. CRC OK"}},
+        {1, {20}, {"23 Zeichen empfangen. CRC OK"}},
+        {1, {30}, {"33 Zeichen empfangen. CRC OK"}},
+        {1, {31}, {"34 Zeichen empfangen. CRC OK"}},
+        {1, {32, 1}, {kOk35, "04 Zeichen empfangen. CRC OK"}},
+        {1, {32, 30}, {kOk35, "33 Zeichen empfangen. CRC OK"}},
+        {1, {32, 32, 31}, {kOk35, kOk35, "34 Zeichen empfangen. CRC OK"}},
+        {1, {32, 32}, {kOk35, kOk35}},
+        {2, {1}, {"07 Zeichen empfangen. CRC OK"}},
+        {2, {20}, {"26 Zeichen empfangen. CRC OK"}},
+        {2, {30}, {"36 Zeichen empfangen. CRC OK"}},
+        {2, {31}, {"37 Zeichen empfangen. CRC OK"}},
+        {2, {32, 1}, {kOk38, "04 Zeichen empfangen. CRC OK"}},
+        {2, {32, 30}, {kOk38, "33 Zeichen empfangen. CRC OK"}},
+        {2, {32, 32, 31}, {kOk38, kOk35, "34 Zeichen empfangen. CRC OK"}},
+        {2, {32, 32}, {kOk38, kOk35}},
     };
     for (const auto& c : cases) {
-        Link t(2, 1, 35);
+        SCOPED_TRACE(::testing::Message() << "interface " << c.interfaceType << ", last packet " << c.lengths.back());
+        Link t(2, c.interfaceType, c.interfaceType == 2 ? 38 : 35);
         QByteArray expected;
         for (int length : c.lengths) {
             const QByteArray payload = Payload(length, expected.size());
+            const QByteArray echo = c.interfaceType == 2 && expected.isEmpty() ? Bytes({0x09, 0xA5, 0xAC}) : QByteArray();
             expected += payload;
-            t.Arrive(ProfilePacket(payload));
+            t.Arrive(echo + ProfilePacket(payload));
         }
-        EXPECT_EQ(t.Profile(), expected);
-        EXPECT_EQ(t.m.RxTotal, expected.size());
         EXPECT_EQ(t.NewLines(), c.lines);
-        EXPECT_EQ(t.m.RxCount, 0);
+        EXPECT_EQ(t.Profile(), expected);
+        EXPECT_EQ(t.m.RxCount, 0) << "no packet is left unfinished";
+        const bool ended = c.lengths.back() < 32;
+        EXPECT_EQ(t.m.ProfileAnswerEnded, ended);
+        EXPECT_EQ(t.m.ProfileLastPacketLength, ended ? c.lengths.back() : 0);
+        if (c.interfaceType == 1) {
+            EXPECT_EQ(t.m.RxTotal, expected.size());
+        }
     }
     Link empty(2, 1, 35);  // length 0: waits for a full packet
     empty.Arrive(ProfilePacket({}));
     EXPECT_TRUE(empty.NewLines().isEmpty());
-}
-
-TEST(Reception, SelfBuiltInterfaceSkipsTheEchoOfAProfileCommand) {
-    Link t(2, 2, 38);
-    const QByteArray first = Payload(32, 0), last = Payload(7, 32);
-    t.Arrive(Bytes({0x09, 0xA5, 0xAC}) + ProfilePacket(first));
-    EXPECT_EQ(t.m.ExpectedCount, 35);
-    t.Arrive(ProfilePacket(last));
-    EXPECT_EQ(t.NewLines(), (QStringList{"38 Zeichen empfangen. CRC OK", "10 Zeichen empfangen. CRC OK"}));
-    EXPECT_EQ(t.Profile(), first + last);
 }
 
 TEST(Reception, BadChecksumsAreLoggedInEveryStateAndAddNothing) {

@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "link/Commands.h"
+#include "link/Reception.h"
+#include "support/DiveBytes.h"
+#include "support/MainWindow.h"
+#include "transfer/ActivityIndicator.h"
 #include "transfer/SettingsReport.h"
 
 using namespace vyper;
+using namespace vyper::testing;
 
 namespace {
 
@@ -64,4 +72,48 @@ TEST(SettingsReport, BlockThreeLinesFollowTheBytesAndLeaveOutAnUnknownMode) {
     expected.removeAt(2);
     EXPECT_EQ(SettingsReportLines(3, rx), expected);
     EXPECT_TRUE(SettingsReportLines(4, rx).isEmpty());
+}
+
+TEST(SettingsReport, OnlyKeptRepliesAreReportedAndMissingBlocksAreNamed) {
+    const struct {
+        int16_t interfaceType;
+        std::set<int> spoilt;
+        QString closing;
+    } cases[] = {
+        {1, {}, QStringLiteral("OK.")},
+        {2, {}, QStringLiteral("OK.")},
+        {1, {1}, IncompleteReadLine(1)},
+        {2, {0, 3}, IncompleteReadLine(2)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "interface " << c.interfaceType << ", " << c.spoilt.size() << " spoilt");
+        MainWindow t;
+        t.p.serial.SetInputLen(1);
+        t.p.serial.SetPortOpen(true);
+        t.m.InterfaceType = c.interfaceType;
+        t.m.DownloadState = 1;
+        for (int k = 0; k < 4; ++k) {
+            ResetRxState(t.m);
+            t.m.MemoryReadLength = 32;
+            t.m.ExpectedCount = MemoryReadExpectedCount(c.interfaceType, 32);
+            const QByteArray head = Bytes({0x05, 0x00, k * 32, 0x20});
+            const QByteArray echo = c.interfaceType == 2 ? WithChecksum(head) : QByteArray();
+            QByteArray memory;
+            for (int i = 0; i < 32; ++i) memory.append(static_cast<char>(k * 32 + i + 1));
+            const QByteArray reply = WithChecksum(head + memory, c.spoilt.count(k) ? 0x01 : 0);
+            // Behind the reply a second one with other values and a right checksum: only
+            // the first reply after the command can be the block.
+            const QByteArray stray = echo + WithChecksum(head + QByteArray(32, '\x33'));
+            t.p.serial.Receive(echo + reply + stray);
+            while (t.p.serial.InBufferCount() > 0) comVyper_OnComm(t.m);
+            const qsizetype before = t.Lines().size();
+            ReportSettingsBlock(t.m, static_cast<int16_t>(k));
+            Reply rx{};
+            for (qsizetype i = 0; i < reply.size(); ++i) rx[static_cast<size_t>(i)] = static_cast<unsigned char>(reply[i]);
+            const QStringList block = c.spoilt.count(k) ? QStringList{UnreadBlockLine(k)} : SettingsReportLines(k, rx);
+            EXPECT_EQ(t.Lines().mid(before, block.size()), block) << "block " << k;
+        }
+        EXPECT_EQ(t.Lines().mid(t.Lines().size() - 2), (QStringList{ActivityLine(1), c.closing}));
+        EXPECT_FALSE(t.p.serial.PortOpen());
+    }
 }

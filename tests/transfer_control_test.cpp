@@ -4,11 +4,14 @@
 #include <QFile>
 #include <deque>
 
+#include "link/EchoCheck.h"
 #include "link/Reception.h"
 #include "link/VyperComm.h"
+#include "platform/MessageBoxes.h"
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"
 #include "transfer/TransferControl.h"
+#include "transfer/TransferEnd.h"
 #include "ui/main/frmVyper.h"
 
 using namespace vyper;
@@ -43,14 +46,18 @@ public:
     double slowPacketGapMs = 0;
     std::vector<int> commands;  // their first bytes
     std::function<void()> onDoEvents;
+    // Changes the packets of the nth answer to a dive request (counted from 0) on their way.
+    std::function<QByteArray(int answer, const QByteArray& packets)> alter;
 
 private:
     void OnOutput(const QByteArray& bytes) {
+        if (command_.isEmpty()) line_.clear();  // a new command silences the line
         command_ += bytes;
         const int code = static_cast<unsigned char>(command_[0]);
         if ((code == 0x08 || code == 0x09) && command_.size() == 3) {
             next_ = code == 0x08 ? 0 : next_ + 1;
-            if (next_ < dives.size()) Schedule(Packets(dives[next_]), true);
+            const int answer = answers_++;
+            if (next_ < dives.size()) Schedule(alter ? alter(answer, Packets(dives[next_])) : Packets(dives[next_]), true);
         } else if (code == 0x05 && command_.size() == 5) {
             Schedule(WithChecksum(command_.left(4) + QByteArray(static_cast<unsigned char>(command_[3]), '\0')), false);
         } else if (code == 0x08 || code == 0x09 || code == 0x05) {
@@ -77,6 +84,7 @@ private:
     TestPlatform& p_;
     QByteArray command_;
     size_t next_ = 0;
+    int answers_ = 0;
     std::deque<std::pair<double, unsigned char>> line_;
 };
 
@@ -99,6 +107,17 @@ struct Session : MainWindow {
 };
 
 QStringList Tail(const QStringList& lines, int n) { return lines.mid(lines.size() - n); }
+
+const QString kAllStored = QStringLiteral("Alle Tauchgänge wurden in das Datenformat von Lotwerk");
+
+QString LostLine(int place) {
+    return QStringLiteral("  verloren: der %1. Tauchgang, vom neuesten an gezählt (Datum unbekannt)").arg(place);
+}
+
+// The controls that a running transfer locks.
+std::vector<QWidget*> LinkChoices(frmVyper& w) {
+    return {w.cmdDownload, w.cmdGetVyperSettings, w.cmbCommPort, w.cmdPortDevices, w.lstInterfaceType, w.txtComDelay};
+}
 
 }  // namespace
 
@@ -242,4 +261,186 @@ TEST(TransferControl, BytesBetweenTicksHoldTheTimerOnlyUntilTheyAreTaken) {
     s.w.cmdStop->click();
     timChkRxDone_Timer(s.m);
     EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+}
+
+TEST(TransferControl, AStartDuringATransferChangesNothing) {
+    for (bool settings : {false, true}) {
+        SCOPED_TRACE(settings ? "settings read" : "download");
+        Session s;
+        s.device.dives = FiveDives();
+        if (settings) s.w.cmdGetVyperSettings->click();
+        else s.w.cmdDownload->click();
+        timDownLoadCtrl_Timer(s.m);
+        s.w.lstInterfaceType->SetListIndex(0);  // what a start would read: the other interface, COM3
+        s.w.cmbCommPort->SetText(QStringLiteral("3"));
+        const auto state = [&s] {
+            return std::tuple(s.p.serial.opens, s.p.serial.closes, s.p.serial.PortOpen(), s.m.DownloadState,
+                              s.m.SettingsStep, s.m.DiveNumber, s.m.DivesConverted, s.m.RxTotal, s.m.InterfaceType,
+                              s.m.CommPortNumber, s.Lines(), s.p.boxes.shown.size(), s.w.lblCnt->Caption(),
+                              s.m.ui.timDownLoadCtrl->Interval());
+        };
+        const auto before = state();
+        cmdDownload_Click(s.m);
+        cmdGetVyperSettings_Click(s.m);
+        EXPECT_EQ(state(), before);
+        s.RunTicks();  // the transfer goes on as if nothing had been clicked
+        EXPECT_EQ(settings ? s.Lines().last() : QString::number(s.ProfileFiles().size()),
+                  settings ? QStringLiteral("OK.") : QStringLiteral("5"));
+    }
+}
+
+TEST(TransferControl, StartsAndLinkChoicesAreLockedUntilTheTransferEndsInAnyWay) {
+    const struct {
+        const char* name;
+        bool settings;
+        std::function<void(Session&)> prepare, afterFirstTick;
+        QString evidence;  // a line of the list, or a part of a box's text
+    } cases[] = {
+        {"error limit", false, {}, {}, QStringLiteral("Übertragung beendet.")},
+        {"dive limit", false, [](Session& s) { s.w.cmbNDives->SetText(QStringLiteral("2")); }, {},
+         QStringLiteral("Übertragung beendet")},
+        {"Stop", false, {}, [](Session& s) { s.w.cmdStop->click(); }, QStringLiteral("Übertragung unterbrochen.")},
+        {"settings read", true, {}, {}, QStringLiteral("OK.")},
+        {"device lost", false, [](Session& s) { s.device.onDoEvents = [&s] { s.p.serial.deviceLost = true; }; }, {},
+         QStringLiteral("Verbindung")},
+        {"wrong cable", false, [](Session& s) { s.w.lstInterfaceType->SetListIndex(0); }, {},
+         WrongInterfaceLine(EchoVerdict::CableDoesNotEcho)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        s.device.dives = FiveDives();
+        if (c.prepare) c.prepare(s);
+        if (c.settings) s.w.cmdGetVyperSettings->click();
+        else s.w.cmdDownload->click();
+        for (QWidget* control : LinkChoices(s.w)) EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
+        EXPECT_TRUE(s.w.cmdStop->isEnabled());
+        timDownLoadCtrl_Timer(s.m);
+        if (c.afterFirstTick) c.afterFirstTick(s);
+        s.RunTicks();
+        for (QWidget* control : LinkChoices(s.w)) EXPECT_TRUE(control->isEnabled()) << control->metaObject()->className();
+        EXPECT_FALSE(s.m.TransferActive);
+        EXPECT_FALSE(s.p.serial.PortOpen());
+        EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+        const bool inBox = std::any_of(s.p.boxes.shown.begin(), s.p.boxes.shown.end(),
+                                       [&c](const auto& box) { return box.text.contains(c.evidence); });
+        EXPECT_TRUE(s.Lines().contains(c.evidence) || inBox);
+    }
+}
+
+TEST(TransferControl, ALostDeviceEndsTheDownloadOnceAndKeepsTheStoredDives) {
+    // The second dive (57 bytes) comes in packets of 35 and 28 bytes.
+    const struct {
+        const char* name;
+        std::function<bool(const VyperComm&)> lostWhen;  // looked at during the second answer
+        bool secondDiveNamed;
+    } cases[] = {
+        {"before the second command", {}, false},
+        {"inside the second packet", [](const VyperComm& m) { return m.FullPacketsTaken == 1 && m.RxCount > 0; }, true},
+        {"right after the first packet", [](const VyperComm& m) { return m.FullPacketsTaken == 1; }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        s.device.dives = FiveDives();
+        s.p.serial.deviceName = QStringLiteral("/dev/ttyUSB0");
+        s.w.cmdDownload->click();
+        timDownLoadCtrl_Timer(s.m);
+        const QStringList stored = s.ProfileFiles();
+        ASSERT_EQ(stored.size(), 1);
+        if (c.lostWhen) {
+            s.device.onDoEvents = [&s, &c] {
+                if (c.lostWhen(s.m)) s.p.serial.deviceLost = true;
+            };
+        } else {
+            s.p.serial.deviceLost = true;
+        }
+        timDownLoadCtrl_Timer(s.m);
+        ASSERT_EQ(s.p.boxes.shown.size(), 1u);
+        const auto& box = s.p.boxes.shown[0];
+        EXPECT_TRUE(box.text.contains(QStringLiteral("/dev/ttyUSB0")) && box.text.contains(QStringLiteral("Verbindung")))
+            << qPrintable(box.text);
+        EXPECT_EQ(box.style & 0xF0, style::Critical);
+        EXPECT_FALSE(s.p.serial.PortOpen());
+        EXPECT_FALSE(s.m.TransferActive);
+        EXPECT_EQ(s.ProfileFiles(), stored);
+        EXPECT_EQ(s.Lines().contains(LostLine(2)), c.secondDiveNamed);
+
+        // Nothing further happens, even if a tick came.
+        const QStringList lines = s.Lines();
+        const size_t writes = s.p.serial.writes.size();
+        timDownLoadCtrl_Timer(s.m);
+        EXPECT_EQ(s.Lines(), lines);
+        EXPECT_EQ(s.p.serial.writes.size(), writes);
+        EXPECT_EQ(s.p.boxes.shown.size(), 1u);
+    }
+}
+
+TEST(TransferControl, TheSummaryClaimsAllDivesOnlyWhenNoneWasLost) {
+    const auto spoilt = [](int which) {
+        return [which](int answer, QByteArray packets) {
+            if (answer == which) packets[packets.size() - 1] = static_cast<char>(packets.back() ^ 0x40);
+            return packets;
+        };
+    };
+    const auto noise = [](int which) {
+        return [which](int answer, const QByteArray& packets) {
+            return answer == which ? QByteArray(700, '\x55') : packets;
+        };
+    };
+    const struct {
+        const char* name;
+        std::function<QByteArray(int, const QByteArray&)> alter;
+        int files;
+        QStringList closing;  // after "Übertragung beendet." and its blank line
+    } cases[] = {
+        {"the second dive spoilt", spoilt(1), 4, LostDiveLines(4, {{2, QString()}}, false)},
+        {"the first dive spoilt, fetched again", spoilt(0), 5,
+         {kAllStored, QStringLiteral("umgewandelt und im Ordner")}},
+        {"noise instead of the second answer", noise(1), 4, LostDiveLines(4, {}, true)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        s.device.dives = FiveDives();
+        s.device.alter = c.alter;
+        s.w.cmdDownload->click();
+        s.RunTicks();
+        EXPECT_EQ(s.ProfileFiles().size(), c.files);
+        const QStringList lines = s.Lines();
+        const qsizetype end = lines.lastIndexOf(QStringLiteral("Übertragung beendet."));
+        ASSERT_GE(end, 0);
+        EXPECT_EQ(lines.mid(end + 2, c.closing.size()), c.closing);
+        EXPECT_EQ(lines.contains(kAllStored), c.files == 5);
+    }
+}
+
+TEST(TransferEnd, LostDiveLinesNameEveryLostDive) {
+    const QString again = QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\".");
+    const struct {
+        int stored;
+        std::vector<VyperComm::LostDive> lost;
+        bool disturbed;
+        QStringList lines;
+    } cases[] = {
+        {3, {}, false, {}},
+        {4, {{2, QStringLiteral("16.08.2024, 15:05 Uhr")}}, false,
+         {QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: 4 Tauchgänge gespeichert, 1 Tauchgang verloren:"),
+          QStringLiteral("  verloren: der 2. Tauchgang, vom neuesten an gezählt (vom 16.08.2024, 15:05 Uhr)"), again}},
+        {1, {{1, QString()}, {3, QStringLiteral("01.02.2003, 04:05 Uhr")}}, false,
+         {QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: 1 Tauchgang gespeichert, 2 Tauchgänge verloren:"),
+          LostLine(1), QStringLiteral("  verloren: der 3. Tauchgang, vom neuesten an gezählt (vom 01.02.2003, 04:05 Uhr)"),
+          again}},
+        {0, {}, true,
+         {QStringLiteral("Störungen auf der Leitung: ob alle Tauchgänge übertragen wurden, ist nicht sicher "
+                         "(0 Tauchgänge gespeichert)."),
+          again}},
+        {1, {{2, QString()}}, true,
+         {QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: 1 Tauchgang gespeichert, 1 Tauchgang verloren:"),
+          LostLine(2),
+          QStringLiteral("Störungen auf der Leitung: ob alle Tauchgänge übertragen wurden, ist nicht sicher "
+                         "(1 Tauchgang gespeichert)."),
+          again}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LostDiveLines(c.stored, c.lost, c.disturbed), c.lines) << c.stored;
 }

@@ -63,6 +63,7 @@ DiveAnswerFacts DiveAnswerFactsOf(const VyperComm& m) {
     facts.pendingLengthByte = m.RxCount > echo + 1 ? m.RxBuffer[static_cast<std::size_t>(echo + 1)] : -1;
     facts.codeByte = m.ProfileCodeByte;
     facts.endless = m.WaitOutcome == WaitEnd::Bound;
+    facts.deviceLost = m.WaitOutcome == WaitEnd::DeviceLost;
     return facts;
 }
 

@@ -46,6 +46,9 @@ DiveAnswerVerdict JudgeDiveAnswer(const DiveAnswerFacts& facts, std::span<const 
     // not look like a packet of this answer (noise). An unfinished first packet announcing
     // no payload is how an exhausted memory may answer.
     if (!facts.endedByShortPacket && PendingPacketBelongsToAnswer(facts)) return DiveAnswerVerdict::Cut;
+    // A device that went away may have broken the answer off right after a whole packet;
+    // whatever date its last bytes seem to hold, they may be profile bytes.
+    if (facts.deviceLost && !facts.endedByShortPacket && facts.payloadCount > 0) return DiveAnswerVerdict::Cut;
     if (facts.payloadCount < kMinimumDiveBytes) return DiveAnswerVerdict::NoDive;
     if (!facts.endedByShortPacket && !PlausibleDiveHeader(payload)) return DiveAnswerVerdict::Cut;
     return DiveAnswerVerdict::Whole;

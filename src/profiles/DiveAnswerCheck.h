@@ -17,6 +17,7 @@ struct DiveAnswerFacts {
     int pendingLengthByte = -1;       // that packet's length byte, -1 when it never came
     int codeByte = -1;                // the code byte of the answer's first good packet
     bool endless = false;             // bytes kept coming until the wait's upper bound
+    bool deviceLost = false;          // the device went away before the line fell quiet
 };
 
 enum class DiveAnswerVerdict {
@@ -31,6 +32,8 @@ enum class DiveAnswerVerdict {
 // Judges an answer. A dive ends with a packet of fewer than 32 payload bytes; a dive whose
 // length is a multiple of 32 has none, and is taken as whole only when its header holds a
 // possible date and time (a cut after whole packets reads its header from profile bytes).
+// Such an answer from a device that went away is taken as cut: it may have stopped after
+// any whole packet.
 DiveAnswerVerdict JudgeDiveAnswer(const DiveAnswerFacts& facts, std::span<const int32_t> payload);
 
 // True when the header in the last 14 bytes holds a possible date and time: year 0..99,

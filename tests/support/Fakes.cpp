@@ -6,7 +6,7 @@
 
 namespace vyper::testing {
 
-int FakeSerialControl::InBufferCount() { return open_ ? static_cast<int>(queue_.size()) : 0; }
+int FakeSerialControl::InBufferCount() { return open_ && !deviceLost ? static_cast<int>(queue_.size()) : 0; }
 
 QByteArray FakeSerialControl::Input() {
     if (!open_) throw SerialFailure(SerialFailureKind::NotOpen, QString(), QStringLiteral("nicht geöffnet"));
@@ -21,6 +21,7 @@ QByteArray FakeSerialControl::Input() {
 
 void FakeSerialControl::Output(const QByteArray& bytes) {
     if (!open_) throw SerialFailure(SerialFailureKind::NotOpen, QString(), QStringLiteral("nicht geöffnet"));
+    if (deviceLost) throw SerialFailure(SerialFailureKind::DeviceLost, deviceName, QStringLiteral("Verbindung unterbrochen"));
     sent.append(bytes);
     writes.push_back(bytes);
     if (onOutput) onOutput(bytes);

@@ -20,6 +20,8 @@ public:
     int InBufferCount() override;
     QByteArray Input() override;
     void Output(const QByteArray& bytes) override;
+    bool DeviceLost() override { return open_ && deviceLost; }
+    QString DeviceName() const override { return deviceName; }
 
     // Puts bytes into the receive queue (as if they had arrived).
     void Receive(const QByteArray& bytes);
@@ -35,6 +37,10 @@ public:
     std::vector<bool> rtsHistory;
     int opens = 0;
     int closes = 0;
+    // When set, the device has gone away: nothing more arrives, and every write fails.
+    bool deviceLost = false;
+    // What DeviceName reports.
+    QString deviceName;
 
 protected:
     void OpenDevice() override;

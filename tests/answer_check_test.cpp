@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "link/EchoCheck.h"
+#include "profiles/DiveAnswerCheck.h"
+#include "support/DiveBytes.h"
+#include "support/Fakes.h"
+
+using namespace vyper;
+using namespace vyper::testing;
+
+namespace {
+
+using Verdict = DiveAnswerVerdict;
+
+std::vector<int32_t> Plausible(int samples) { return DiveAnswer({}, std::vector<int>(static_cast<size_t>(samples), 2)); }
+// Profile bytes only: their "header" holds day 85 and month 85.
+std::vector<int32_t> Implausible(int length) { return std::vector<int32_t>(static_cast<size_t>(length), 0x55); }
+
+DiveAnswerFacts EndedBy(int lastPacketLength, DiveAnswerFacts f = {}) {
+    f.endedByShortPacket = true;
+    f.lastPacketLength = lastPacketLength;
+    return f;
+}
+DiveAnswerFacts Pending(int codeByte, int length, int bytes = 10, int answerCode = 9) {
+    DiveAnswerFacts f;
+    f.codeByte = answerCode;
+    f.pendingBytes = bytes;
+    f.pendingCodeByte = codeByte;
+    f.pendingLengthByte = length;
+    return f;
+}
+DiveAnswerFacts Flags(bool overlong, bool damaged, bool endless) {
+    DiveAnswerFacts f;
+    f.overlong = overlong;
+    f.damaged = damaged;
+    f.endless = endless;
+    f.codeByte = 9;
+    return f;
+}
+
+}  // namespace
+
+TEST(DiveAnswerCheck, JudgesEveryKindOfAnswer) {
+    const struct {
+        const char* name;
+        DiveAnswerFacts facts;
+        std::vector<int32_t> payload;  // its size is the payload count
+        Verdict verdict;
+    } cases[] = {
+        {"nothing received", {}, {}, Verdict::NoDive},
+        {"end of memory: unfinished first packet announcing 0", Pending(9, 0, 2, -1), {}, Verdict::NoDive},
+        {"end of memory: a lone byte", Pending(9, -1, 1, -1), {}, Verdict::NoDive},
+        {"end of memory: good packet of 15 bytes", EndedBy(15), Implausible(15), Verdict::NoDive},
+        {"first packet cut", Pending(9, 20, 10, -1), {}, Verdict::Cut},
+        {"whole dive, short last packet", EndedBy(8), Plausible(24), Verdict::Whole},
+        {"whole dive of 16 bytes in one packet", EndedBy(16), Plausible(0), Verdict::Whole},
+        {"whole packets only, plausible header", {}, Plausible(48), Verdict::Whole},
+        {"whole packets only, implausible header", {}, Implausible(64), Verdict::Cut},
+        {"cut packet with the answer's code byte", Pending(9, 32), Plausible(48), Verdict::Cut},
+        {"cut packet, code byte only", Pending(9, -1, 1), Plausible(48), Verdict::Cut},
+        {"noise: another code byte, plausible header", Pending(0x55, 32), Plausible(48), Verdict::Whole},
+        {"noise: another code byte, implausible header", Pending(0x55, 32), Implausible(64), Verdict::Cut},
+        {"noise: impossible length 33", Pending(9, 33), Plausible(48), Verdict::Whole},
+        {"noise after the short last packet", EndedBy(8, Pending(9, 20, 5)), Plausible(24), Verdict::Whole},
+        {"device lost after whole packets", [] { DiveAnswerFacts f; f.deviceLost = true; return f; }(), Plausible(48),
+         Verdict::Cut},
+        {"device lost after the short last packet", [] { auto f = EndedBy(8); f.deviceLost = true; return f; }(),
+         Plausible(24), Verdict::Whole},
+        {"device lost before any byte", [] { DiveAnswerFacts f; f.deviceLost = true; return f; }(), {}, Verdict::NoDive},
+                {"overlong", Flags(true, false, false), Plausible(48), Verdict::Overlong},
+        {"damaged", Flags(false, true, false), Plausible(48), Verdict::Damaged},
+        {"endless wins over damaged", Flags(false, true, true), Plausible(48), Verdict::Endless},
+        {"endless without any packet", Flags(false, false, true), {}, Verdict::Endless},
+    };
+    for (const auto& c : cases) {
+        DiveAnswerFacts facts = c.facts;
+        facts.payloadCount = static_cast<int32_t>(c.payload.size());
+        EXPECT_EQ(JudgeDiveAnswer(facts, c.payload), c.verdict) << c.name;
+    }
+}
+
+TEST(DiveAnswerCheck, AHeaderIsPlausibleOnlyWithinTheCalendarAndTheClock) {
+    const struct {
+        int year, month, day, hour, minute;
+        bool plausible;
+    } cases[] = {
+        {24, 1, 1, 0, 0, true},      {24, 0, 15, 12, 30, false},  {24, 12, 15, 12, 30, true},
+        {24, 13, 15, 12, 30, false}, {24, 6, 0, 12, 30, false},   {24, 6, 31, 12, 30, true},
+        {24, 6, 32, 12, 30, false},  {24, 6, 15, 23, 30, true},   {24, 6, 15, 24, 30, false},
+        {24, 6, 15, 12, 59, true},   {24, 6, 15, 12, 60, false},  {99, 6, 15, 12, 30, true},
+        {100, 6, 15, 12, 30, false},
+    };
+    for (const auto& c : cases) {
+        DiveHeaderBytes h;
+        h.year = c.year;
+        h.month = c.month;
+        h.day = c.day;
+        h.hour = c.hour;
+        h.minute = c.minute;
+        EXPECT_EQ(PlausibleDiveHeader(DiveAnswer(h, {})), c.plausible)
+            << c.year << "-" << c.month << "-" << c.day << " " << c.hour << ":" << c.minute;
+    }
+    std::vector<int32_t> fifteen = DiveAnswer({}, {});
+    fifteen.erase(fifteen.begin());
+    EXPECT_FALSE(PlausibleDiveHeader(fifteen));
+}
+
+TEST(EchoCheck, TellsTheCableFromItsFirstBytes) {
+    const QByteArray start = Bytes({0x08, 0xA5, 0xAD});
+    const QByteArray packet = Packets(QByteArray(20, '\x02'), 0x09);
+    const QByteArray spoilt = Packets(QByteArray(20, '\x02'), 0x09, 0);
+    const QByteArray read = Bytes({0x05, 0x00, 0x00, 0x20, 0x25});
+    const QByteArray reply = WithChecksum(Bytes({0x05, 0x00, 0x00, 0x20}) + QByteArray(32, '\x07'));
+    const struct {
+        const char* name;
+        QByteArray sent, head;
+        int16_t interfaceType;
+        EchoVerdict verdict;
+    } cases[] = {
+        {"original chosen, cable echoes", start, start + packet, 1, EchoVerdict::CableEchoes},
+        {"original chosen, no echo", start, packet, 1, EchoVerdict::AsChosen},
+        {"self-built chosen, cable echoes", start, start + packet, 2, EchoVerdict::AsChosen},
+        {"self-built chosen, whole good packet without echo", start, packet, 2, EchoVerdict::CableDoesNotEcho},
+        {"self-built chosen, spoilt packet without echo", start, spoilt, 2, EchoVerdict::AsChosen},
+        {"original chosen, noise before the echo", start, Bytes({0x55}) + start + packet, 1, EchoVerdict::AsChosen},
+        {"self-built chosen, noise before the echo", start, Bytes({0x55}) + start + packet, 2, EchoVerdict::AsChosen},
+        {"original chosen, too few bytes", start, start.left(2), 1, EchoVerdict::Undecided},
+        {"self-built chosen, too few bytes", start, packet.left(2), 2, EchoVerdict::Undecided},
+        {"memory read, original chosen, cable echoes", read, read + reply, 1, EchoVerdict::CableEchoes},
+        {"memory read, original chosen, no echo", read, reply, 1, EchoVerdict::AsChosen},
+        {"memory read, self-built chosen, cable echoes", read, read + reply, 2, EchoVerdict::AsChosen},
+        {"memory read, self-built chosen, no echo", read, reply, 2, EchoVerdict::CableDoesNotEcho},
+    };
+    for (const auto& c : cases) EXPECT_EQ(JudgeEcho(c.sent, c.head, c.interfaceType), c.verdict) << c.name;
+}
