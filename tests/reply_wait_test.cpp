@@ -81,19 +81,19 @@ TEST(ReplyWait, EndsAsTheLineBehaves) {
         int stopAfter;
         std::function<void(Wait&)> stop;
         WaitEnd end;
-        int64_t from, to;  // the time the wait took, in ms
+        int64_t from, to;  // the time the wait took, in ms (at once: within one look at the line)
     } cases[] = {
         {"good full packets for ever", 2, Repeating(full), -1, {}, WaitEnd::Bound, kLongestAnswerMs, kLongestAnswerMs + 10},
         {"noise", 2, Repeating(Bytes({0x55})), -1, {}, WaitEnd::Bound, noGood, noGood + 10},
         {"spoilt full packets", 2, Repeating(Packets(QByteArray(32, '\x02'), 0x09, 0)), -1, {}, WaitEnd::Bound, noGood,
          noGood + 10},
         {"a whole dive, then noise", 2, ThenNoise(dive), -1, {}, WaitEnd::Complete, byteTimes(dive.size()),
-         byteTimes(dive.size()) + 15},
+         byteTimes(dive.size()) + kQuietPollMs + 10},
         {"a whole memory block, then noise", 1, ThenNoise(reply), -1, {}, WaitEnd::Complete, byteTimes(reply.size()),
-         byteTimes(reply.size()) + 15},
-        {"port closed", 2, Repeating(full), 100, closePort, WaitEnd::Stopped, byteTimes(100), byteTimes(100) + 15},
+         byteTimes(reply.size()) + kQuietPollMs + 10},
+        {"port closed", 2, Repeating(full), 100, closePort, WaitEnd::Stopped, byteTimes(100), byteTimes(100) + kQuietPollMs + 10},
         {"DownloadState 0", 1, Repeating(Bytes({0x55})), 30, endClick, WaitEnd::Stopped, byteTimes(30),
-         byteTimes(30) + 15},
+         byteTimes(30) + kQuietPollMs + 10},
         {"silence", 2, {}, -1, {}, WaitEnd::Quiet, kQuietGapMs, kQuietGapMs + kQuietPollMs},
     };
     ASSERT_LT(noGood + 1000, kLongestAnswerMs) << "noise must be told long before the bound";

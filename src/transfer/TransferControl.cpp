@@ -114,6 +114,8 @@ void EvaluateDive(VyperComm& m) {
 }
 
 void ApplyErrorLimit(VyperComm& m) {
+    // A transfer that has ended already (Stop, the dive limit) gets no second ending.
+    if (!m.TransferActive) return;
     const double limit = LeadingNumber(m.ui.txtErrMax->Text());
     if (limit > m.ErrorCount) return;
     StopControlTimer(m);
