@@ -8,6 +8,7 @@
 //
 // Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo] [--stop-after=S] [--messages]
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,7 +33,6 @@ namespace {
 constexpr double kSecondsPerByte = 11.0 / 2400.0;  // start bit, 8 data bits, parity, stop bit
 constexpr double kTickMs = 100;                     // the control timer's interval
 constexpr double kSendPausesMs = 12 + 100;          // before the checksum byte, after it
-constexpr int kProbeMs = 50;                        // the stall probe's interval
 
 // A message box nobody answers: the benchmark runs without a user.
 class SilentBoxes : public MessageBoxes {
@@ -120,18 +120,20 @@ int main(int argc, char* argv[]) {
         QElapsedTimer clock;
         clock.start();
 
-        // A probe that should fire every 50 ms: the longest gap between two of its firings,
-        // less 50 ms, is the longest time the event loop stood still. A finer probe would cost
-        // the program's CPU time measurably: every wake-up of the window's thread counts.
-        QElapsedTimer sinceProbe;
-        sinceProbe.start();
+        // The longest time the window's thread went without returning to its event loop:
+        // from waking up to the moment it is about to block again. Measured from the event
+        // dispatcher's own signals, so that the measurement wakes nothing up itself.
         qint64 longestStall = 0;
-        QTimer probe;
-        probe.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&probe, &QTimer::timeout, [&] {
-            longestStall = std::max(longestStall, sinceProbe.restart() - kProbeMs);
+        QElapsedTimer busy;
+        QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+        const QMetaObject::Connection woke = QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [&] {
+            if (!busy.isValid()) busy.start();
         });
-        probe.start(kProbeMs);
+        const QMetaObject::Connection blocks = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [&] {
+            if (!busy.isValid()) return;
+            longestStall = std::max(longestStall, busy.elapsed());
+            busy.invalidate();
+        });
 
         const double stopAfter = Option(args, QStringLiteral("--stop-after"), QStringLiteral("0")).toDouble();
         qint64 stopClickedAt = -1;
@@ -147,15 +149,16 @@ int main(int argc, char* argv[]) {
         window.cmdDownload->click();
         // The transfer has ended when it says so and its last tick has returned.
         while ((window.Module().TransferActive || window.Module().InTick) && clock.elapsed() < 60 * 60 * 1000) {
-            // Blocks until something happens (the probe wakes it every 50 ms): the benchmark
-            // must not spin, or its own CPU time would count as the program's.
+            // Blocks until something happens: the benchmark must not spin, or its own CPU
+            // time would count as the program's.
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             if (stopClickedAt >= 0 && stopEndedAt < 0 && !window.Module().InTick && !window.Module().TransferActive) {
                 stopEndedAt = clock.elapsed();
             }
         }
         if (stopClickedAt >= 0 && stopEndedAt < 0) stopEndedAt = clock.elapsed();
-        probe.stop();
+        QObject::disconnect(woke);
+        QObject::disconnect(blocks);
         const double wallSeconds = static_cast<double>(clock.elapsed()) / 1000.0;
         const double cpuSeconds = CpuSeconds() - cpuBefore;
 

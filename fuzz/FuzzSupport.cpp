@@ -67,6 +67,8 @@ void MainWindowRig::Reset() {
     mod.DivesConverted = 0;
     mod.InTick = false;
     mod.PollHeldControlTimer = false;
+    mod.PollHoldGivenUp = false;
+    mod.PollHeldSince = -1;
     mod.TransferActive = false;
     mod.WaitOutcome = WaitEnd::Quiet;
     mod.DiveAnswers = 0;

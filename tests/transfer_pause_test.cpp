@@ -100,4 +100,26 @@ TEST(WaitForReply, BytesTakenByTheMessageLoopKeepTheLineBusy) {
     EXPECT_LT(t.p.waits.now - lastByteAt, kQuietGapMs + 2 * kQuietPollMs);
 }
 
+// Between two exchanges the poll holds the control timer while bytes wait, so that no
+// command goes out into an answer still coming. Noise that never stops must not hold it for
+// ever: after a second of holding, counted across short gaps, the next tick may come.
+TEST(ReceivePoll, HoldsTheNextExchangeForASecondAtMostWhileNoiseGoesOn) {
+    MainWindow t;
+    t.p.serial.SetPortOpen(true);
+    t.m.DownloadState = 2;
+    t.w.timDownLoadCtrl->SetInterval(kControlTimerInterval);
+    int heldTicks = 0;
+    for (int tick = 0; tick < 150; ++tick) {
+        // Every fifth look finds the queue empty for a moment: noise in bursts.
+        if (tick % 5 != 4) t.p.serial.Receive(Bytes({0x55}));
+        timChkRxDone_Timer(t.m);
+        if (t.w.timDownLoadCtrl->Interval() == 0) ++heldTicks;
+        t.p.waits.now += kReceivePollInterval;
+    }
+    EXPECT_GE(heldTicks, 70) << "the poll holds the next exchange while bytes come";
+    EXPECT_LE(heldTicks, 110) << "but not for more than about a second";
+    EXPECT_EQ(t.w.timDownLoadCtrl->Interval(), kControlTimerInterval) << "the next exchange is due";
+    EXPECT_TRUE(t.m.PollHoldGivenUp);
+}
+
 }  // namespace

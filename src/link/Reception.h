@@ -17,6 +17,9 @@ void comVyper_OnComm(VyperComm& m);
 // The 10 ms poll: while bytes wait, holds the transfer control timer and feeds one byte to
 // the receive handler. With the queue empty it does nothing, except that it restarts a
 // control timer that it held itself between two ticks (outside a tick, transfer not stopped).
+// With the port closed it stops its own timer; OpenCommPort starts it again. It holds the
+// control timer for at most a second at a time between two ticks: a line full of noise
+// must not stop a transfer for good.
 void timChkRxDone_Timer(VyperComm& m);
 
 // True when the XOR of RxBuffer elements 0 .. count - 1 equals `expected` (count <= 0

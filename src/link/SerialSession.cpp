@@ -23,6 +23,9 @@ void OpenCommPort(VyperComm& m) {
     port.SetInputLen(1);
     port.SetInputMode(1);
     port.SetPortOpen(true);
+    // The receive poll rests while the port is closed (it would find nothing); it looks
+    // again from now on.
+    if (m.ui.timChkRxDone) m.ui.timChkRxDone->SetInterval(kReceivePollInterval);
 
     m.CommandDelay = CommandDelayFromText(m.ui.txtComDelay->Text());
 }

@@ -46,6 +46,8 @@ enum class WaitEnd {
 inline constexpr int kBufferSize = 8193;  // elements 0..8192
 // Interval of the transfer control timer while a transfer runs, in milliseconds.
 inline constexpr int kControlTimerInterval = 100;
+// Interval of the receive poll while it runs, in milliseconds.
+inline constexpr int kReceivePollInterval = 10;
 
 // Colour values used by the module (red in the lowest byte).
 inline constexpr int kColourGrey = 8421504;
@@ -119,6 +121,11 @@ struct VyperComm {
     // True when the receive poll stopped a running control timer because bytes waited;
     // the poll starts it again once the queue is empty, so a transfer never stalls.
     bool PollHeldControlTimer = false;
+    // When the poll first held it since the last tick (-1: not yet), and whether it gave up
+    // holding until the next tick: a line that never falls quiet (noise) must not stop a
+    // transfer between two exchanges.
+    int64_t PollHeldSince = -1;
+    bool PollHoldGivenUp = false;
 
     // True from a start until the transfer ends in any way; a start meanwhile changes nothing.
     bool TransferActive = false;

@@ -1,6 +1,7 @@
 #include "platform/Waits.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
@@ -13,23 +14,36 @@ void SystemWaits::Sleep(int ms) {
 }
 
 bool SystemWaits::Pause(int ms, const std::function<bool()>& cancelled) {
-    if (cancelled()) return false;
-    if (ms <= 0) return true;
-    constexpr int kCancelCheckMs = 20;
-    QEventLoop loop;
-    QTimer end;
-    end.setSingleShot(true);
-    end.setTimerType(Qt::PreciseTimer);  // the pauses on the line are part of the protocol
-    QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QTimer check;
-    check.setInterval(kCancelCheckMs);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (cancelled()) loop.quit();
-    });
-    end.start(ms);
-    check.start();
-    loop.exec();
-    return !cancelled();
+    // A Stop interrupts the pause at once; the slow check is only a safety net, since every
+    // wake-up of the window's thread costs processor time.
+    constexpr int kCancelCheckMs = 100;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (cancelled()) return false;
+        const qint64 left = ms - clock.elapsed();
+        if (left <= 0) return true;
+        QEventLoop loop;
+        QTimer end;
+        end.setSingleShot(true);
+        end.setTimerType(Qt::PreciseTimer);  // the pauses on the line are part of the protocol
+        QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QTimer check;
+        check.setInterval(kCancelCheckMs);
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (cancelled()) loop.quit();
+        });
+        end.start(static_cast<int>(left));
+        check.start();
+        pauses_.push_back(&loop);
+        loop.exec();
+        pauses_.pop_back();
+    }
+}
+
+void SystemWaits::InterruptPauses() {
+    // Each pause's loop ends; its caller then asks whether it was cancelled and waits on if not.
+    for (QEventLoop* loop : pauses_) loop->quit();
 }
 
 void SystemWaits::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <vector>
+
+class QEventLoop;
 
 namespace vyper {
 
@@ -11,9 +14,12 @@ public:
     // Blocks the calling thread for `ms` milliseconds; events are not delivered meanwhile.
     virtual void Sleep(int ms) = 0;
     // Waits `ms` milliseconds while the message loop goes on (the window paints, clicks and
-    // serial events are handled). Ends early once `cancelled` says so, which is asked at
-    // least every 20 ms; returns true when the whole time has passed without that.
+    // serial events are handled). Ends early once `cancelled` says so, which is asked after
+    // InterruptPauses and at least every 100 ms; returns true when the whole time has passed
+    // without that.
     virtual bool Pause(int ms, const std::function<bool()>& cancelled) = 0;
+    // Makes every running Pause ask its `cancelled` now (a Stop, the window closing).
+    virtual void InterruptPauses() {}
     // Dispatches all pending events of the message loop once and returns.
     virtual void DoEvents() = 0;
     // Milliseconds on a clock that only moves forward (its zero is arbitrary).
@@ -24,8 +30,12 @@ class SystemWaits : public Waits {
 public:
     void Sleep(int ms) override;
     bool Pause(int ms, const std::function<bool()>& cancelled) override;
+    void InterruptPauses() override;
     void DoEvents() override;
     int64_t MonotonicMs() override;
+
+private:
+    std::vector<QEventLoop*> pauses_;  // running pauses, innermost last
 };
 
 }  // namespace vyper

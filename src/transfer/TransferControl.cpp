@@ -62,6 +62,8 @@ void PrepareLabelsAndReception(VyperComm& m) {
     m.ui.lblDiveCnt->SetCaption(QStringLiteral("0"));
     m.ui.lblErr->SetCaption(QStringLiteral("0"));
     m.PollHeldControlTimer = false;
+    m.PollHoldGivenUp = false;
+    m.PollHeldSince = -1;
 }
 
 void SendNextCommand(VyperComm& m) {
@@ -162,6 +164,27 @@ bool EndedByLinkTrouble(VyperComm& m) {
     return false;
 }
 
+// One exchange of a tick: the command, the wait for its answer and the evaluation.
+void RunExchange(VyperComm& m) {
+    StopControlTimer(m);
+    m.PollHeldControlTimer = false;
+    m.PollHoldGivenUp = false;
+    m.PollHeldSince = -1;
+    const uint32_t generation = m.TransferGeneration;
+    SendNextCommand(m);
+    m.WaitOutcome = WaitForReply(m);
+    // A transfer stopped during the pauses, and maybe started anew by now, is not this
+    // tick's any more: nothing of it is evaluated.
+    if (m.TransferGeneration != generation) return;
+    if (EndedByLinkTrouble(m)) return;
+    switch (m.DownloadState) {
+    case 1: EvaluateSettingsBlock(m); break;
+    case 2: EvaluateDive(m); break;
+    default: break;
+    }
+    ApplyErrorLimit(m);
+}
+
 }  // namespace
 
 void cmdDownload_Click(VyperComm& m) {
@@ -195,25 +218,11 @@ void timDownLoadCtrl_Timer(VyperComm& m) {
     // fires meanwhile (a start clicked during the wait) must not run inside this one.
     if (m.InTick) return;
     m.InTick = true;
-    StopControlTimer(m);
-    m.PollHeldControlTimer = false;
-    const uint32_t generation = m.TransferGeneration;
-    SendNextCommand(m);
-    m.WaitOutcome = WaitForReply(m);
-    // A transfer stopped during the pauses, and maybe started anew by now, is not this
-    // tick's any more: nothing of it is evaluated.
-    if (m.TransferGeneration != generation) {
-        m.InTick = false;
-        return;
-    }
-    if (!EndedByLinkTrouble(m)) {
-        switch (m.DownloadState) {
-        case 1: EvaluateSettingsBlock(m); break;
-        case 2: EvaluateDive(m); break;
-        default: break;
-        }
-        ApplyErrorLimit(m);
-    }
+    // Inside a tick the wait collects the answer itself, every byte announced by a receive
+    // event; the receive poll would only wake the program for nothing meanwhile.
+    m.ui.timChkRxDone->SetInterval(0);
+    RunExchange(m);
+    if (m.comVyper().PortOpen()) m.ui.timChkRxDone->SetInterval(kReceivePollInterval);
     m.InTick = false;
 }
 

@@ -25,6 +25,8 @@ QString DivesText(int count) {
 void SetTransferActive(VyperComm& m, bool active) {
     if (m.TransferActive == active) return;
     m.TransferActive = active;
+    // A command's pause of the transfer that ended must not wait out its time.
+    if (!active) m.platform.waits.InterruptPauses();
     if (m.OnTransferActiveChanged) m.OnTransferActiveChanged(active);
 }
 

@@ -72,6 +72,7 @@ public:
     explicit FastWaits(int speed) : speed_(speed) {}
     void Sleep(int ms) override { system_.Sleep(ms / speed_); }
     bool Pause(int ms, const std::function<bool()>& cancelled) override { return system_.Pause(ms / speed_, cancelled); }
+    void InterruptPauses() override { system_.InterruptPauses(); }
     void DoEvents() override { system_.DoEvents(); }
     int64_t MonotonicMs() override { return system_.MonotonicMs(); }
 

@@ -258,6 +258,7 @@ void frmVyper::cmdClose_Click() {
     timDownLoadCtrl->SetInterval(0);
     module_->DownloadState = 0;
     module_->TransferActive = false;
+    module_->platform.waits.InterruptPauses();
     close();
 }
 
