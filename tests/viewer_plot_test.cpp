@@ -99,11 +99,14 @@ TEST(ProfilePlot, GridEveryTenMetresAndTenMinutes) {
     }
 }
 
-TEST(ProfilePlot, CaptionGivesMaximumDepthAndWholeMinutes) {
-    DiveProfile p;
-    p.maxDepth = 23;
-    p.lastTime = 2730;
-    EXPECT_EQ(InfoCaption(p), QStringLiteral("Max.Tauchtiefe: 23m. Tauchzeit: 45min."));
-    p.lastTime = 3599;
-    EXPECT_EQ(InfoCaption(p), QStringLiteral("Max.Tauchtiefe: 23m. Tauchzeit: 59min."));
+TEST(ProfilePlot, CaptionGivesMaximumDepthAndBegunMinutes) {
+    const struct {
+        int lastTime, minutes;
+    } cases[] = {{60, 1}, {61, 2}, {2730, 46}, {3599, 60}, {3600, 60}};
+    for (const auto& c : cases) {
+        DiveProfile p;
+        p.maxDepth = 23;
+        p.lastTime = static_cast<int16_t>(c.lastTime);
+        EXPECT_EQ(InfoCaption(p), QStringLiteral("Max.Tauchtiefe: 23m. Tauchzeit: %1min.").arg(c.minutes)) << c.lastTime;
+    }
 }
