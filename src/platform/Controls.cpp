@@ -102,7 +102,7 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
     connect(lines, &QAbstractItemModel::modelReset, this, [this] { MeasureAll(); });
 }
 
-qreal ListBox::TabDistance() const { return ListTabDistance(QFontMetricsF(font(), this)); }
+ListBox::~ListBox() { disconnect(model(), nullptr, this, nullptr); }
 
 void ListBox::MeasureRows(int first, int last) {
     const QFontMetricsF metrics(font(), this);

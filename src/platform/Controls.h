@@ -38,6 +38,8 @@ public:
     // entry's size from one of them (the last), so each entry reports the size of the widest
     // line, which the list keeps up to date as lines come and go (each new line measured once).
     explicit ListBox(QWidget* parent = nullptr);
+    // Stops following its entries first: the base class removes them after this part is gone.
+    ~ListBox() override;
     void AddItem(const QString& text);
     int ListCount() const { return count(); }
     int ListIndex() const { return currentRow(); }
@@ -54,8 +56,6 @@ public:
     void Refresh() { repaint(); }
     // The width of the widest line as drawn, TABs expanded, in pixels.
     qreal WidestLine() const { return widest_; }
-    // The distance of the tab stops in this list's font.
-    qreal TabDistance() const;
 
 protected:
     void changeEvent(QEvent* event) override;
