@@ -99,11 +99,46 @@ TEST(ProfilePlot, GridEveryTenMetresAndTenMinutes) {
     }
 }
 
-TEST(ProfilePlot, CaptionGivesMaximumDepthAndWholeMinutes) {
-    DiveProfile p;
-    p.maxDepth = 23;
-    p.lastTime = 2730;
-    EXPECT_EQ(InfoCaption(p), QStringLiteral("Max.Tauchtiefe: 23m. Tauchzeit: 45min."));
-    p.lastTime = 3599;
-    EXPECT_EQ(InfoCaption(p), QStringLiteral("Max.Tauchtiefe: 23m. Tauchzeit: 59min."));
+// A dive of exactly 10, 20 or 30 m has a grid line and label at its bottom; a metre less
+// does not reach it, a metre more adds none below.
+TEST(ProfilePlot, DepthGridReachesTheBottomOfAWholeTenMetres) {
+    const struct {
+        int maxDepth;
+        std::vector<int> ys;  // of the labels and ticks at 0, 10, 20, ... m
+    } cases[] = {
+        {9, {200}},                       // 3395 / 9: 377 twips a metre
+        {10, {200, 3590}},                // 339
+        {11, {200, 3280}},                // 308
+        {19, {200, 1980}},                // 178
+        {20, {200, 1890, 3580}},          // 169
+        {29, {200, 1370, 2540}},          // 117
+        {30, {200, 1330, 2460, 3590}},    // 113
+        {31, {200, 1290, 2380, 3470}},    // 109
+    };
+    for (const auto& c : cases) {
+        const Plot plot = PlotProfile(Profile(10, 20, c.maxDepth), H, W);
+        std::vector<PlotText> labels;
+        std::copy_if(plot.texts.begin(), plot.texts.end(), std::back_inserter(labels),
+                     [](const PlotText& t) { return t.x == 10; });
+        std::vector<PlotText> expected;
+        for (size_t i = 0; i < c.ys.size(); ++i) expected.push_back({10, c.ys[i], QStringLiteral(" %1m").arg(10 * i)});
+        EXPECT_EQ(labels, expected) << c.maxDepth;
+        const auto ticks = std::count_if(plot.lines.begin(), plot.lines.end(), [](const PlotLine& l) {
+            return l.x1 == 500 && l.x2 == 600 && l.y1 == l.y2 && !l.colour;
+        });
+        EXPECT_EQ(ticks, static_cast<long>(c.ys.size())) << c.maxDepth;
+        for (int y : c.ys) EXPECT_TRUE(Once(plot.lines, PlotLine{500, y, 600, y, std::nullopt, 1})) << c.maxDepth << " " << y;
+    }
+}
+
+TEST(ProfilePlot, CaptionGivesMaximumDepthAndBegunMinutes) {
+    const struct {
+        int lastTime, minutes;
+    } cases[] = {{60, 1}, {61, 2}, {2730, 46}, {3599, 60}, {3600, 60}};
+    for (const auto& c : cases) {
+        DiveProfile p;
+        p.maxDepth = 23;
+        p.lastTime = static_cast<int16_t>(c.lastTime);
+        EXPECT_EQ(InfoCaption(p), QStringLiteral("Max.Tauchtiefe: 23m. Tauchzeit: %1min.").arg(c.minutes)) << c.lastTime;
+    }
 }

@@ -1,9 +1,16 @@
 #include "platform/Controls.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QPainter>
 #include <QPalette>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/Failure.h"
+#include "platform/TabbedText.h"
 
 namespace vyper {
 
@@ -29,7 +36,97 @@ void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, dou
                         TwipsToPixels(height, dpi));
 }
 
-ListBox::ListBox(QWidget* parent) : QListWidget(parent) { setUniformItemSizes(true); }
+namespace {
+
+// Draws a list's lines with their TABs expanded, never elided.
+class ListLineDelegate : public QStyledItemDelegate {
+public:
+    explicit ListLineDelegate(ListBox* list) : QStyledItemDelegate(list), list_(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        const QFontMetricsF metrics(option.font, list_);
+        const int width = static_cast<int>(std::ceil(list_->WidestLine())) + 2 * TextMargin(option.widget);
+        // One text line and a pixel: two entries fill the interface list's 450 twips.
+        return {width, static_cast<int>(std::ceil(metrics.height())) + 1};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem item(option);
+        initStyleOption(&item, index);
+        const QString text = item.text;
+        item.text.clear();
+        const QWidget* widget = item.widget;
+        QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+        // Background, selection and focus as the style draws them; the text is ours.
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+
+        const QPalette::ColorGroup group = !(item.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (item.state & QStyle::State_Active) ? QPalette::Normal
+                                                                                   : QPalette::Inactive;
+        const QPalette::ColorRole role =
+            (item.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
+        painter->save();
+        painter->setPen(item.palette.color(group, role));
+        painter->setFont(item.font);
+        const QFontMetricsF metrics(item.font, list_);
+        const qreal left = item.rect.left() + TextMargin(widget);
+        const qreal baseline = item.rect.top() + (item.rect.height() - metrics.height()) / 2 + metrics.ascent();
+        for (const TabbedPiece& piece : TabbedPieces(text, metrics, ListTabDistance(metrics))) {
+            painter->drawText(QPointF(left + piece.x, baseline), piece.text);
+        }
+        painter->restore();
+    }
+
+    // Room left and right of the text, as the style keeps it in item views.
+    static int TextMargin(const QWidget* widget) {
+        const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+        return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    }
+
+private:
+    ListBox* list_;
+};
+
+}  // namespace
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
+    setUniformItemSizes(true);
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setItemDelegate(new ListLineDelegate(this));
+    QAbstractItemModel* lines = model();
+    connect(lines, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { MeasureRows(first, last); });
+    connect(lines, &QAbstractItemModel::dataChanged, this, [this] { MeasureAll(); });
+    connect(lines, &QAbstractItemModel::rowsRemoved, this, [this] { MeasureAll(); });
+    connect(lines, &QAbstractItemModel::modelReset, this, [this] { MeasureAll(); });
+}
+
+ListBox::~ListBox() { disconnect(model(), nullptr, this, nullptr); }
+
+void ListBox::MeasureRows(int first, int last) {
+    const QFontMetricsF metrics(font(), this);
+    const qreal tabDistance = ListTabDistance(metrics);
+    qreal widest = widest_;
+    for (int row = first; row <= last; ++row) {
+        if (const QListWidgetItem* it = item(row)) widest = std::max(widest, TabbedWidth(it->text(), metrics, tabDistance));
+    }
+    if (widest == widest_) return;
+    widest_ = widest;
+    // The view keeps the size it took from one entry; lay the entries out again with the new one.
+    scheduleDelayedItemsLayout();
+}
+
+void ListBox::MeasureAll() {
+    widest_ = 0;
+    MeasureRows(0, count() - 1);
+    scheduleDelayedItemsLayout();
+}
+
+void ListBox::changeEvent(QEvent* event) {
+    QListWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) MeasureAll();
+}
 
 void ListBox::AddItem(const QString& text) { addItem(text); }
 

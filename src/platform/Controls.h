@@ -27,12 +27,19 @@ int TwipsToPixels(int twips, double dpi);
 // Places `widget` at a rectangle given in twips relative to its parent.
 void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, double dpi);
 
+// A list of text lines. Each line is drawn whole, never shortened with "…"; TABs in it move
+// the text to tab stops (see TabbedText.h), and a line wider than the list scrolls
+// horizontally.
 class ListBox : public QListWidget {
 public:
     // Every entry is one line of text in the list's font, so all entries are equally high;
     // telling the view so keeps selecting the last line of a long journal cheap (otherwise
-    // each selection measures every line again).
+    // each selection measures every line again). With uniform sizes the view takes every
+    // entry's size from one of them (the last), so each entry reports the size of the widest
+    // line, which the list keeps up to date as lines come and go (each new line measured once).
     explicit ListBox(QWidget* parent = nullptr);
+    // Stops following its entries first: the base class removes them after this part is gone.
+    ~ListBox() override;
     void AddItem(const QString& text);
     int ListCount() const { return count(); }
     int ListIndex() const { return currentRow(); }
@@ -50,6 +57,17 @@ public:
     // pause and wait of a transfer, so the list is drawn at once for the eye; painting on the
     // spot for every byte cost most of a download's processor time.
     void Refresh() { update(); }
+    // The width of the widest line as drawn, TABs expanded, in pixels.
+    qreal WidestLine() const { return widest_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void MeasureRows(int first, int last);
+    void MeasureAll();
+
+    qreal widest_ = 0;
 };
 
 class Label : public QLabel {

@@ -94,13 +94,15 @@ ProfileWalk WalkProfile(std::span<const int32_t> bytes, int16_t sampleInterval) 
     return walk;
 }
 
+int16_t BegunMinutes(long long seconds) {
+    const long long minutes = (std::llabs(seconds) + 59) / 60;
+    if (minutes > std::numeric_limits<int16_t>::max()) throw OverflowFailure();
+    return static_cast<int16_t>(minutes);
+}
+
 int16_t DurationMinutes(const std::vector<ProfileEntry>& entries) {
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        if (it->IsMarker()) continue;
-        const long long seconds = std::llabs(static_cast<long long>(it->ElapsedSeconds));
-        const long long minutes = (seconds + 59) / 60;
-        if (minutes > std::numeric_limits<int16_t>::max()) throw OverflowFailure();
-        return static_cast<int16_t>(minutes);
+        if (!it->IsMarker()) return BegunMinutes(it->ElapsedSeconds);
     }
     return 0;
 }

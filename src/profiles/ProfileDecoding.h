@@ -45,10 +45,16 @@ struct ProfileWalk {
 // Throws the overflow failure when the depth leaves 16 bits.
 ProfileWalk WalkProfile(std::span<const int32_t> bytes, int16_t sampleInterval);
 
+// Whole minutes of `seconds` (taken without sign), a begun minute counted as a whole one:
+// 1 to 60 s are 1 minute, 61 s are 2. Every duration the program shows is rounded so, the
+// file's "Dauer:" line, the dive summary in the message list and the viewer's "Tauchzeit:",
+// so that they never differ for the same dive, and a dive with any sample never shows
+// 0 minutes. Throws the overflow failure when the minutes do not fit 16 bits.
+int16_t BegunMinutes(long long seconds);
+
 // The dive's duration in whole minutes from its samples: the last sample stands at the
-// end of the dive's last sample period, so the dive lasted that long; a begun minute
-// counts as a whole one, so that a dive with any sample never shows 0 minutes. No samples
-// give 0. Throws the overflow failure when the minutes do not fit 16 bits.
+// end of the dive's last sample period, so the dive lasted that long (BegunMinutes of its
+// time). No samples give 0. Throws the overflow failure when the minutes do not fit 16 bits.
 int16_t DurationMinutes(const std::vector<ProfileEntry>& entries);
 
 // Fills Entries, MaxDepth, EndedByMarker and DurationMinutes of `record` by walking the

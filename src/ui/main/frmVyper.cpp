@@ -2,13 +2,13 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFont>
 #include <algorithm>
 
 #include "link/NumberText.h"
 #include "link/Reception.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
+#include "platform/WindowFonts.h"
 #include "transfer/TransferControl.h"
 #include "transfer/TransferStop.h"
 #include "ui/main/MainWindowTexts.h"
@@ -60,11 +60,8 @@ frmVyper::~frmVyper() {
 
 void frmVyper::CreateControls() {
     setWindowTitle(kDesignedTitle);
-    // The layout is measured for a small 8-point sans-serif font.
-    QFont small(QStringLiteral("Sans Serif"));
-    small.setStyleHint(QFont::SansSerif);
-    small.setPointSizeF(7.5);
-    setFont(small);
+    // The layout is measured for a small font; WindowFonts.h says which one and why.
+    setFont(WindowFont());
     auto label = [this](const QString& caption) {
         auto* l = new Label(caption, this);
         l->setTextFormat(Qt::PlainText);
@@ -122,11 +119,7 @@ void frmVyper::CreateControls() {
     lblErr2->SetForeColor(kColourGrey);
     Label8 = label(QStringLiteral("Einstellungen"));
     Label8->SetForeColor(kHeadingColour);
-    QFont heading(QStringLiteral("Sans Serif"));
-    heading.setStyleHint(QFont::SansSerif);
-    heading.setPointSizeF(9.75);
-    heading.setBold(true);
-    Label8->setFont(heading);
+    Label8->setFont(HeadingFont());
 
     timDownLoadCtrl = new Timer(this);
     timChkRxDone = new Timer(this);

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPen>
+#include <algorithm>
+#include <map>
 
 #include "platform/Controls.h"
 
@@ -24,9 +26,23 @@ void PaintPlot(QPainter& painter, const Plot& plot, int widthTwips, int heightTw
         painter.drawLine(QPointF(line.x1 * sx, line.y1 * sy), QPointF(line.x2 * sx, line.y2 * sy));
     }
     painter.setPen(drawingColour);
-    const QFontMetrics metrics(painter.font());
+    const QFontMetricsF metrics(painter.font());
+    // Where the last text drawn on each line ends.
+    std::map<int, qreal> lineEnds;
     for (const PlotText& text : plot.texts) {
-        painter.drawText(QPointF(text.x * sx, text.y * sy + metrics.ascent()), text.text);
+        qreal x = text.x * sx;
+        const qreal width = metrics.horizontalAdvance(text.text);
+        // A label that starts inside the box but would run past its right edge (the last
+        // time label of some dives) is moved left to end at the edge, so that it is read
+        // whole; where it would then cover the label before it, it is left out (its tick
+        // stays).
+        if (x < pixelWidth && x + width > pixelWidth) {
+            x = std::max<qreal>(0, pixelWidth - width);
+            const auto before = lineEnds.find(text.y);
+            if (before != lineEnds.end() && x < before->second) continue;
+        }
+        painter.drawText(QPointF(x, text.y * sy + metrics.ascent()), text.text);
+        lineEnds[text.y] = x + width;
     }
     painter.restore();
 }

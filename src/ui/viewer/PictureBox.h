@@ -11,6 +11,8 @@ namespace vyper {
 // Paints `plot` with `painter`, whose device shows a box of `widthTwips` × `heightTwips`
 // twips over `pixelWidth` × `pixelHeight` pixels. Line widths are in pixels whatever the
 // scale; texts are written in the painter's font with their top-left at their position.
+// A text that would run past the box's right edge is moved left to end at it, or left out
+// where it would then cover the text before it on its line.
 void PaintPlot(QPainter& painter, const Plot& plot, int widthTwips, int heightTwips, int pixelWidth,
                int pixelHeight, const QColor& drawingColour);
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "link/NumberText.h"
+#include "profiles/ProfileDecoding.h"
 #include "ui/viewer/ViewerFailures.h"
 
 namespace vyper {
@@ -105,8 +106,10 @@ Plot PlotProfile(const DiveProfile& profile, int height, int width) {
 }
 
 QString InfoCaption(const DiveProfile& profile) {
-    const long long minutes = static_cast<long long>(std::floor(profile.lastTime / 60.0));
-    return QStringLiteral("Max.Tauchtiefe: %1m. Tauchzeit: %2min.").arg(profile.maxDepth).arg(minutes);
+    // Rounded as the file's "Dauer:" line: a begun minute counts (BegunMinutes).
+    return QStringLiteral("Max.Tauchtiefe: %1m. Tauchzeit: %2min.")
+        .arg(profile.maxDepth)
+        .arg(BegunMinutes(profile.lastTime));
 }
 
 }  // namespace vyper

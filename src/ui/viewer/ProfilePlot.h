@@ -58,7 +58,8 @@ void AddProfileLine(Plot& plot, const DiveProfile& profile, const PlotScales& sc
 // 16-bit arithmetic throw.
 Plot PlotProfile(const DiveProfile& profile, int height, int width);
 
-// "Max.Tauchtiefe: 23m. Tauchzeit: 45min." for 23 m and 2730 s.
+// "Max.Tauchtiefe: 23m. Tauchzeit: 46min." for 23 m and 2730 s: the minutes counted as the
+// file's "Dauer:" line counts them, a begun minute as a whole one.
 QString InfoCaption(const DiveProfile& profile);
 
 }  // namespace vyper

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "platform/MessageBoxes.h"
+#include "platform/WindowFonts.h"
 
 namespace vyper {
 
@@ -19,6 +20,8 @@ constexpr int kInfoColour = 0 | (64 << 8) | (64 << 16);  // RGB(0, 64, 64)
 
 frmShowDive::frmShowDive(VyperComm& m, QWidget* parent) : QDialog(parent), m_(m) {
     setWindowTitle(QStringLiteral("Tauchgang ansehen"));
+    // A dialog does not take its owner's font; it is laid out for the same one.
+    setFont(WindowFont());
     picDive = new PictureBox(this);
     lblInfo = new Label(this);
     lblInfo->setTextFormat(Qt::PlainText);

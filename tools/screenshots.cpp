@@ -1,0 +1,115 @@
+// Pictures of the windows for the README: drives the main window against a serial device
+// (the emulated dive computer, see scripts/screenshots.sh) as a user would, and saves
+//   main-settings.png  the main window after "Vyper Einstellungen auslesen",
+//   main-download.png  the main window after "Tauchgangsdaten übertragen",
+//   viewer.png         the viewer with the first downloaded dive.
+// The settings (which device COM2 is) and the profile folder come from the XDG folders, as
+// for the program itself.
+//
+// Usage: vyper-screenshots OUTPUT_FOLDER
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QImageWriter>
+#include <QPixmap>
+#include <cstdio>
+
+#include "platform/AppIcon.h"
+#include "platform/AppInfo.h"
+#include "platform/FileWriter.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PosixSerialControl.h"
+#include "platform/SerialDevices.h"
+#include "platform/SettingsStore.h"
+#include "platform/Waits.h"
+#include "ui/main/frmVyper.h"
+#include "ui/viewer/frmShowDive.h"
+
+namespace {
+
+// Message boxes answered at once: a question with "Nein", anything else with "OK". Each is
+// printed, as nothing should ask during a clean run.
+class AnsweringBoxes : public vyper::MessageBoxes {
+public:
+    int Show(const QString& text, int styleValue, const QString&) override {
+        std::fprintf(stderr, "Meldung: %s\n", qPrintable(text));
+        ++shown;
+        return (styleValue & 7) == vyper::style::YesNo ? vyper::answer::No : vyper::answer::Ok;
+    }
+    int shown = 0;
+};
+
+// Runs the message loop until the transfer that `start` began has ended; false after 3 minutes.
+bool RunTransfer(vyper::frmVyper& window, vyper::CommandButton* start) {
+    start->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (window.Module().TransferActive) {
+        if (clock.elapsed() > 180000) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+    // Let the last lines and labels be painted.
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return true;
+}
+
+// Saves the widget as drawn, at the screen's pixel ratio, with the strongest compression.
+bool Save(QWidget* widget, const QString& path) {
+    const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImageWriter writer(path, "png");
+    writer.setQuality(0);
+    if (writer.write(image)) {
+        std::printf("%s\n", qPrintable(path));
+        return true;
+    }
+    std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vyper-Grundelnetz"));
+    QApplication::setWindowIcon(vyper::ApplicationIcon());
+    if (argc != 2) {
+        std::fprintf(stderr, "Usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(out.path())) return 1;
+
+    vyper::IniSettingsStore settings;
+    vyper::PosixSerialControl serial([&settings](int port) { return vyper::DevicePathForPort(settings, port); });
+    AnsweringBoxes boxes;
+    vyper::SystemWaits waits;
+    vyper::AtomicFileWriter files;
+    vyper::frmVyper window(vyper::Platform{serial, settings, boxes, waits, files, vyper::SystemAppInfo(),
+                                           vyper::PresentSerialDeviceChoices});
+    window.show();
+    QCoreApplication::processEvents();
+
+    if (!RunTransfer(window, window.cmdGetVyperSettings)) return 1;
+    if (!Save(&window, out.filePath(QStringLiteral("main-settings.png")))) return 1;
+    if (!RunTransfer(window, window.cmdDownload)) return 1;
+    if (!Save(&window, out.filePath(QStringLiteral("main-download.png")))) return 1;
+
+    if (window.lstFiles->ListCount() == 0) {
+        std::fprintf(stderr, "Keine Tauchgänge geladen.\n");
+        return 1;
+    }
+    window.lstFiles->SetListIndex(0);
+    vyper::frmShowDive viewer(window.Module(), &window);
+    viewer.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (viewer.Activations() == 0 && clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    if (viewer.Activations() == 0 || viewer.Unloaded()) return 1;
+    if (!Save(&viewer, out.filePath(QStringLiteral("viewer.png")))) return 1;
+    viewer.cmdClose_Click();
+    return boxes.shown == 0 ? 0 : 1;
+}
