@@ -45,10 +45,7 @@ void CountFailedExchange(VyperComm& m) {
     m.ui.lblErr2->SetForeColor(kColourRed);
 }
 
-}  // namespace
-
-namespace {
-
+// What the receive side saw of the answer, for the judgement of the dive.
 DiveAnswerFacts DiveAnswerFactsOf(const VyperComm& m) {
     DiveAnswerFacts facts;
     facts.payloadCount = m.ProfileCount;
@@ -97,8 +94,7 @@ void ConvertProfileBuffer(VyperComm& m) {
     }
     ++m.DiveAnswers;
 
-    const std::span<const int32_t> bytes = received;
-    DiveRecord record = DecodeDiveHeader(bytes);
+    DiveRecord record = DecodeDiveHeader(received);
     m.DivesConverted = Increased(m.DivesConverted);
     m.ui.lblDiveCnt->SetCaption(QString::number(m.DiveNumber));
     if (m.DiveNumber < std::numeric_limits<int32_t>::max()) ++m.DiveNumber;
@@ -107,13 +103,13 @@ void ConvertProfileBuffer(VyperComm& m) {
         const ProfileTarget target = ProfileTargetFor(m, record);
         if (DecideStorage(m, target) != StorageOutcome::Store) return;
 
-        AddProfile(record, bytes);
+        AddProfile(record, received);
         StoreDive(m, record, target);
         m.DivesStored = Increased(m.DivesStored);
     } catch (const RuntimeFailure& failure) {
         m.ui.lstVyperComm->AddLineShown(failure.Description());
         // The dive arrived whole but is not on disk: it is lost like a spoilt answer.
-        m.LostDives.push_back({m.DiveAnswers, DiveDateForUser(bytes)});
+        m.LostDives.push_back({m.DiveAnswers, DiveDateForUser(received)});
     }
 }
 
