@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <ostream>
 
 #include "support/E2eSession.h"
@@ -23,6 +24,38 @@ struct InterfaceCase {
 void PrintTo(const InterfaceCase& c, std::ostream* os) { *os << c.name; }
 
 class EndToEnd : public ::testing::TestWithParam<InterfaceCase> {};
+
+// The pauses on the line, as the emulator's log saw the bytes arrive: the checksum byte of
+// every command at least 12 ms after its other bytes, and the next command no earlier than
+// 100 ms of RTS and 5 x the delay after that checksum byte. (The log's times have 1 ms
+// steps; 2 ms are allowed for the terminal layer.)
+void ExpectCommandPauses(const QString& log, int delay) {
+    static const QRegularExpression received(QStringLiteral("^\\[\\s*([0-9.]+)\\] <- ((?:[0-9A-F]{2} ?)+)$"));
+    double previous = -1;  // when the command's bytes before the checksum came
+    double checksum = -1;  // when the last checksum byte came
+    int held = 0;          // bytes of the current command so far
+    int commands = 0;
+    for (const QString& line : log.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = received.match(line.trimmed());
+        if (!m.hasMatch()) continue;
+        const double t = m.captured(1).toDouble();
+        const qsizetype count = m.captured(2).split(QLatin1Char(' '), Qt::SkipEmptyParts).size();
+        if (held == 0 && checksum >= 0) {
+            EXPECT_GE(t - checksum, (100 + 5 * delay - 2) / 1000.0) << qPrintable(line);
+        }
+        if (held + count == 3) {
+            EXPECT_EQ(held, 2) << "the checksum byte came with the others: " << qPrintable(line);
+            EXPECT_GE(t - previous, (12 - 2) / 1000.0) << qPrintable(line);
+            checksum = t;
+            held = 0;
+            ++commands;
+            continue;
+        }
+        held += static_cast<int>(count);
+        previous = t;
+    }
+    EXPECT_EQ(commands, 7) << "one checksum byte per command";
+}
 
 INSTANTIATE_TEST_SUITE_P(BothInterfaces, EndToEnd,
                          ::testing::Values(InterfaceCase{"Original", kOriginal}, InterfaceCase{"SelfBuilt", kSelfBuilt}),
@@ -70,6 +103,7 @@ TEST_P(EndToEnd, DownloadAtLinePaceWritesEveryDiveAsTheHandCheckedFile) {
                            QStringLiteral("umgewandelt und im Ordner"), program.window->Module().ProfileFolder,
                            QStringLiteral("abgespeichert.")}));
     EXPECT_FALSE(program.window->Module().comVyper().PortOpen());
+    ExpectCommandPauses(emulator.Log(), 0);  // the session types the delay 0
 }
 
 TEST_P(EndToEnd, OnlyNewDivesStopsAtTheFirstStoredDive) {
