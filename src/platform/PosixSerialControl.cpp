@@ -254,16 +254,21 @@ QByteArray PosixSerialControl::Input() {
         throw SerialFailure(SerialFailureKind::NotOpen, DevicePath(),
                             QStringLiteral("Die Schnittstelle ist nicht geöffnet."));
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    PullFromDeviceLocked();
-    const int take = InputLen() <= 0 ? static_cast<int>(queue_.size())
-                                     : std::min(InputLen(), static_cast<int>(queue_.size()));
     QByteArray out;
-    out.reserve(take);
-    for (int i = 0; i < take; ++i) {
-        out.append(static_cast<char>(queue_.front()));
-        queue_.pop_front();
+    int added = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        added = PullFromDeviceLocked();
+        const int take = InputLen() <= 0 ? static_cast<int>(queue_.size())
+                                         : std::min(InputLen(), static_cast<int>(queue_.size()));
+        out.reserve(take);
+        for (int i = 0; i < take; ++i) {
+            out.append(static_cast<char>(queue_.front()));
+            queue_.pop_front();
+        }
     }
+    // Every byte that enters the queue is announced, also the ones this read found.
+    PostReceiveEvents(added);
     return out;
 }
 

@@ -83,6 +83,8 @@ WaitEnd WaitForReply(VyperComm& m) {
             bytesSeen = m.RxBytesTaken;
             waits.DoEvents();
             quietSince = waits.MonotonicMs();
+            // Bytes wait but no event took one: let time pass instead of spinning.
+            if (m.RxBytesTaken == bytesSeen) waits.Pause(kQuietPollMs, stopped);
             continue;
         }
         if (now - quietSince >= kQuietGapMs) return WaitEnd::Quiet;
