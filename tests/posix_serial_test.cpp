@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <chrono>
 #include <thread>
@@ -84,4 +85,26 @@ TEST(PosixSerialControl, OpeningFailsDistinguishably) {
     auto missing = ControlFor(QStringLiteral("/dev/does-not-exist-vyper"));
     EXPECT_EQ(OpenFailureKind(*missing), SerialFailureKind::PortMissing);
     EXPECT_EQ(OpenFailureKind(*ControlFor(QStringLiteral("/dev/null"))), SerialFailureKind::Other);
+}
+
+// Every byte that enters the receive queue is announced by one receive event, whichever
+// way it entered: the reader thread, a count, or a read that found it. A byte without its
+// event would wait unseen while the window waits for the line to fall quiet.
+TEST(PosixSerialControl, AnnouncesEveryByteOnceWhateverTookItFromTheDevice) {
+    Pty pty;
+    auto control = ControlFor(pty.SlavePath());
+    int events = 0;
+    control->OnComm = [&] { ++events; };
+    control->SetPortOpen(true);
+    control->SetInputLen(0);
+    QByteArray taken;
+    pty.Write(QByteArray("\x01\x02\x03\x04\x05\x06", 6));
+    QElapsedTimer clock;
+    clock.start();
+    // Read at once, before the reader thread has passed the bytes on.
+    while (taken.size() < 6 && clock.elapsed() < 2000) taken += control->Input();
+    EXPECT_EQ(taken, QByteArray("\x01\x02\x03\x04\x05\x06", 6));
+    while (events < 6 && clock.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(events, 6);
 }
