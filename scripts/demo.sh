@@ -29,48 +29,18 @@ CONFIG="$DEMO/config"
 # the folder with the user's real dives (where "Nur neue Tauchgänge laden" would meet them).
 DATA="$DEMO/data"
 mkdir -p "$CONFIG" "$DATA"
-rm -f "$DEMO/device"
 
 interface="Original Suunto (ohne Echo)"
 for option in "$@"; do
   [ "$option" = "--echo" ] && interface="Selbstbau (mit Echo)"
 done
 
-# The emulator answers at the pace of a real 2400-baud line; it writes its device path to
-# build/demo/device once the pseudo-terminal is ready.
-"$ROOT/build/release/emulator/vyper-emulator" --dives=default "$@" \
-  --path-file="$DEMO/device" --log="$DEMO/emulator.log" >/dev/null &
-EMULATOR_PID=$!
-stop_emulator() {
-  kill "$EMULATOR_PID" 2>/dev/null || true
-  wait "$EMULATOR_PID" 2>/dev/null || true
-}
-trap stop_emulator EXIT
-trap 'exit 130' INT TERM
-
-waited=0
-while [ ! -s "$DEMO/device" ]; do
-  if ! kill -0 "$EMULATOR_PID" 2>/dev/null || [ "$waited" -ge 100 ]; then
-    echo "Der Tauchcomputer-Emulator ist nicht gestartet; siehe $DEMO/emulator.log" >&2
-    echo "The dive computer emulator did not start; see $DEMO/emulator.log" >&2
-    exit 1
-  fi
-  sleep 0.1
-  waited=$((waited + 1))
-done
-DEVICE="$(head -n 1 "$DEMO/device")"
-
-# A fresh private settings file for every demo: COM2, the interface that matches the
-# emulator, the default delay, and COM2 mapped to the emulator's pseudo-terminal.
-cat >"$CONFIG/Vyper-Grundelnetz.conf" <<EOF
-[CommPort]
-Number=2
-InterfaceType=$interface
-Delay=350
-
-[Ports]
-COM2=$DEVICE
-EOF
+# The emulator answers at the pace of a real 2400-baud line. A fresh private settings file
+# for every demo: COM2, the interface that matches the emulator, the default delay, and
+# COM2 mapped to the emulator's pseudo-terminal.
+. ./scripts/emulator-session.sh
+start_emulator "$DEMO" --dives=default "$@"
+write_settings "$CONFIG/Vyper-Grundelnetz.conf" "$DEVICE" "$interface"
 
 echo "Emulierter Tauchcomputer an $DEVICE (COM2). Klicken Sie \"Vyper Einstellungen auslesen\" oder \"Tauchgangsdaten übertragen\"."
 echo "Emulated dive computer at $DEVICE (COM2); conversation log: $DEMO/emulator.log"

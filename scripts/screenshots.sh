@@ -23,37 +23,10 @@ DATA=/tmp/vyper-grundelnetz-screenshots
 rm -rf "$WORK" "$DATA"
 mkdir -p "$WORK/config" "$DATA" "$OUT"
 
-"$ROOT/build/release/emulator/vyper-emulator" --dives=default \
-  --path-file="$WORK/device" --log="$WORK/emulator.log" >/dev/null &
-EMULATOR_PID=$!
-stop_emulator() {
-  kill "$EMULATOR_PID" 2>/dev/null || true
-  wait "$EMULATOR_PID" 2>/dev/null || true
-  rm -rf "$DATA"
-}
-trap stop_emulator EXIT
-trap 'exit 130' INT TERM
-
-waited=0
-while [ ! -s "$WORK/device" ]; do
-  if ! kill -0 "$EMULATOR_PID" 2>/dev/null || [ "$waited" -ge 100 ]; then
-    echo "The dive computer emulator did not start; see $WORK/emulator.log" >&2
-    exit 1
-  fi
-  sleep 0.1
-  waited=$((waited + 1))
-done
-DEVICE="$(head -n 1 "$WORK/device")"
-
-cat >"$WORK/config/Vyper-Grundelnetz.conf" <<CONF
-[CommPort]
-Number=2
-InterfaceType=Original Suunto (ohne Echo)
-Delay=350
-
-[Ports]
-COM2=$DEVICE
-CONF
+. ./scripts/emulator-session.sh
+emulator_cleanup() { rm -rf "$DATA"; }
+start_emulator "$WORK" --dives=default
+write_settings "$WORK/config/Vyper-Grundelnetz.conf" "$DEVICE" "Original Suunto (ohne Echo)"
 
 echo "Emulated dive computer at $DEVICE; a settings read and a download take about half a minute."
 XDG_CONFIG_HOME="$WORK/config" XDG_DATA_HOME="$DATA" \
