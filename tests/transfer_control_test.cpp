@@ -46,8 +46,6 @@ public:
     double slowPacketGapMs = 0;
     std::vector<int> commands;  // their first bytes
     std::function<void()> onDoEvents;
-    // Changes the packets of the nth answer to a dive request (counted from 0) on their way.
-    std::function<QByteArray(int answer, const QByteArray& packets)> alter;
 
 private:
     void OnOutput(const QByteArray& bytes) {
@@ -56,8 +54,7 @@ private:
         const int code = static_cast<unsigned char>(command_[0]);
         if ((code == 0x08 || code == 0x09) && command_.size() == 3) {
             next_ = code == 0x08 ? 0 : next_ + 1;
-            const int answer = answers_++;
-            if (next_ < dives.size()) Schedule(alter ? alter(answer, Packets(dives[next_])) : Packets(dives[next_]), true);
+            if (next_ < dives.size()) Schedule(Packets(dives[next_]), true);
         } else if (code == 0x05 && command_.size() == 5) {
             Schedule(WithChecksum(command_.left(4) + QByteArray(static_cast<unsigned char>(command_[3]), '\0')), false);
         } else if (code == 0x08 || code == 0x09 || code == 0x05) {
@@ -84,7 +81,6 @@ private:
     TestPlatform& p_;
     QByteArray command_;
     size_t next_ = 0;
-    int answers_ = 0;
     std::deque<std::pair<double, unsigned char>> line_;
 };
 
@@ -107,8 +103,6 @@ struct Session : MainWindow {
 };
 
 QStringList Tail(const QStringList& lines, int n) { return lines.mid(lines.size() - n); }
-
-const QString kAllStored = QStringLiteral("Alle Tauchgänge wurden in das Datenformat von Lotwerk");
 
 QString LostLine(int place) {
     return QStringLiteral("  verloren: der %1. Tauchgang, vom neuesten an gezählt (Datum unbekannt)").arg(place);
@@ -373,45 +367,6 @@ TEST(TransferControl, ALostDeviceEndsTheDownloadOnceAndKeepsTheStoredDives) {
         EXPECT_EQ(s.Lines(), lines);
         EXPECT_EQ(s.p.serial.writes.size(), writes);
         EXPECT_EQ(s.p.boxes.shown.size(), 1u);
-    }
-}
-
-TEST(TransferControl, TheSummaryClaimsAllDivesOnlyWhenNoneWasLost) {
-    const auto spoilt = [](int which) {
-        return [which](int answer, QByteArray packets) {
-            if (answer == which) packets[packets.size() - 1] = static_cast<char>(packets.back() ^ 0x40);
-            return packets;
-        };
-    };
-    const auto noise = [](int which) {
-        return [which](int answer, const QByteArray& packets) {
-            return answer == which ? QByteArray(700, '\x55') : packets;
-        };
-    };
-    const struct {
-        const char* name;
-        std::function<QByteArray(int, const QByteArray&)> alter;
-        int files;
-        QStringList closing;  // after "Übertragung beendet." and its blank line
-    } cases[] = {
-        {"the second dive spoilt", spoilt(1), 4, LostDiveLines(4, {{2, QString()}}, false)},
-        {"the first dive spoilt, fetched again", spoilt(0), 5,
-         {kAllStored, QStringLiteral("umgewandelt und im Ordner")}},
-        {"noise instead of the second answer", noise(1), 4, LostDiveLines(4, {}, true)},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Session s;
-        s.device.dives = FiveDives();
-        s.device.alter = c.alter;
-        s.w.cmdDownload->click();
-        s.RunTicks();
-        EXPECT_EQ(s.ProfileFiles().size(), c.files);
-        const QStringList lines = s.Lines();
-        const qsizetype end = lines.lastIndexOf(QStringLiteral("Übertragung beendet."));
-        ASSERT_GE(end, 0);
-        EXPECT_EQ(lines.mid(end + 2, c.closing.size()), c.closing);
-        EXPECT_EQ(lines.contains(kAllStored), c.files == 5);
     }
 }
 
