@@ -5,13 +5,8 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
-#include <thread>
 
 namespace vyper {
-
-void SystemWaits::Sleep(int ms) {
-    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 
 bool SystemWaits::Pause(int ms, const std::function<bool()>& cancelled) {
     // A Stop interrupts the pause at once; the slow check is only a safety net, since every

@@ -11,8 +11,6 @@ namespace vyper {
 class Waits {
 public:
     virtual ~Waits() = default;
-    // Blocks the calling thread for `ms` milliseconds; events are not delivered meanwhile.
-    virtual void Sleep(int ms) = 0;
     // Waits `ms` milliseconds while the message loop goes on (the window paints, clicks and
     // serial events are handled). Ends early once `cancelled` says so, which is asked after
     // InterruptPauses and at least every 100 ms; returns true when the whole time has passed
@@ -28,7 +26,6 @@ public:
 
 class SystemWaits : public Waits {
 public:
-    void Sleep(int ms) override;
     bool Pause(int ms, const std::function<bool()>& cancelled) override;
     void InterruptPauses() override;
     void DoEvents() override;

@@ -70,7 +70,6 @@ QStringList LinesAfter(const QStringList& lines, const QString& first, int count
 class FastWaits : public Waits {
 public:
     explicit FastWaits(int speed) : speed_(speed) {}
-    void Sleep(int ms) override { system_.Sleep(ms / speed_); }
     bool Pause(int ms, const std::function<bool()>& cancelled) override { return system_.Pause(ms / speed_, cancelled); }
     void InterruptPauses() override { system_.InterruptPauses(); }
     void DoEvents() override { system_.DoEvents(); }

@@ -70,7 +70,8 @@ public:
 // Its clock moves only by the recorded sleeps (and by `now` set in a test).
 class FakeWaits : public Waits {
 public:
-    void Sleep(int ms) override;
+    // Records a pause of `ms` and moves the clock on by it.
+    void Sleep(int ms);
     // Recorded and timed like a sleep; onSleep may cancel it (a click during the pause).
     bool Pause(int ms, const std::function<bool()>& cancelled) override;
     void DoEvents() override;
