@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "link/Reception.h"
+#include "transfer/ReceivePoll.h"
 
 namespace vyper::fuzzing {
 

@@ -12,7 +12,7 @@
 
 #include "FuzzSupport.h"
 #include "platform/MessageBoxes.h"
-#include "profiles/ConvertProfileBuffer.h"
+#include "transfer/ConvertProfileBuffer.h"
 
 using namespace vyper;
 

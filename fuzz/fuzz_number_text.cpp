@@ -9,11 +9,11 @@
 
 #include "FuzzSupport.h"
 #include "link/ByteList.h"
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 #include "link/UserChoices.h"
-#include "link/VyperComm.h"
+#include "transfer/VyperComm.h"
 #include "platform/Failure.h"
-#include "platform/Windows1252.h"
+#include "text/Windows1252.h"
 #include "transfer/SettingsReport.h"
 #include "ui/viewer/NumericValue.h"
 

@@ -10,6 +10,7 @@
 #include "FuzzSupport.h"
 #include "link/Commands.h"
 #include "link/Reception.h"
+#include "transfer/ReceivePoll.h"
 #include "transfer/SettingsReport.h"
 
 using namespace vyper;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "transfer/TransferControl.h"
 #include "link/Commands.h"
 #include "link/Reception.h"
-#include "profiles/ConvertProfileBuffer.h"
+#include "transfer/ReceivePoll.h"
+#include "transfer/ConvertProfileBuffer.h"
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"
 
@@ -25,7 +27,7 @@ struct Exchange : MainWindow {
             if (interfaceType == 2) p.serial.Receive(p.serial.sent);
             p.serial.Receive(answer);
         };
-        SendProfileStart(m);
+        SendProfileStart(m, TransferStopped(m));
         while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
     }
 };

@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-#include "platform/Windows1252.h"
+#include "text/Windows1252.h"
 #include "profiles/ProfileDecoding.h"
 #include "profiles/ProfileText.h"
 #include "support/DiveBytes.h"

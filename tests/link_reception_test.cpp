@@ -2,17 +2,18 @@
 #include <tuple>
 
 #include "link/Reception.h"
+#include "transfer/ReceivePoll.h"
 #include "support/DiveBytes.h"
-#include "support/MainWindow.h"
+#include "support/CoreRig.h"
 
 using namespace vyper;
 using namespace vyper::testing;
 
 namespace {
 
-// A main window with its port open, in a given transfer state and interface.
-struct Link : MainWindow {
-    Link(int16_t downloadState, int16_t interfaceType, int32_t expectedCount) {
+// The core with its port open, in a given transfer state and interface.
+struct LinkRig : CoreRig {
+    LinkRig(int16_t downloadState, int16_t interfaceType, int32_t expectedCount) {
         p.serial.SetInputLen(1);
         p.serial.SetPortOpen(true);
         m.DownloadState = downloadState;
@@ -26,7 +27,7 @@ struct Link : MainWindow {
         p.serial.Receive(bytes);
         while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
     }
-    QStringList NewLines() const { return w.lstVyperComm->Items().mid(3); }  // after the banner
+    QStringList NewLines() const { return messages.lines; }
     QByteArray Profile() const { return ToBytes({m.ProfileBuffer.begin(), m.ProfileBuffer.begin() + m.ProfileCount}); }
 };
 QByteArray Payload(int length, int first) {
@@ -73,7 +74,7 @@ TEST(Reception, PacketsEndByTheirLengthByteThroughEitherCable) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "interface " << c.interfaceType << ", last packet " << c.lengths.back());
-        Link t(2, c.interfaceType, c.interfaceType == 2 ? 38 : 35);
+        LinkRig t(2, c.interfaceType, c.interfaceType == 2 ? 38 : 35);
         QByteArray expected;
         for (int length : c.lengths) {
             const QByteArray payload = Payload(length, expected.size());
@@ -91,7 +92,7 @@ TEST(Reception, PacketsEndByTheirLengthByteThroughEitherCable) {
             EXPECT_EQ(t.m.RxTotal, expected.size());
         }
     }
-    Link empty(2, 1, 35);  // length 0: waits for a full packet
+    LinkRig empty(2, 1, 35);  // length 0: waits for a full packet
     empty.Arrive(ProfilePacket({}));
     EXPECT_TRUE(empty.NewLines().isEmpty());
 }
@@ -110,7 +111,7 @@ TEST(Reception, BadChecksumsAreLoggedInEveryStateAndAddNothing) {
         {0, 1, 35, ProfilePacket(Payload(32, 0), 0x01), "35 Zeichen empfangen. CRC Falsch"},
     };
     for (const auto& c : cases) {
-        Link t(c.downloadState, c.interfaceType, c.expectedCount);
+        LinkRig t(c.downloadState, c.interfaceType, c.expectedCount);
         t.Arrive(c.bytes);
         EXPECT_EQ(t.NewLines(), QStringList{c.line});
         EXPECT_EQ(std::tuple(t.m.ProfileCount, t.m.RxTotal, t.m.RxCount), std::tuple(0, 0, 0));
@@ -120,20 +121,20 @@ TEST(Reception, BadChecksumsAreLoggedInEveryStateAndAddNothing) {
 
 TEST(Reception, StrayBytesAndShortEchoedPacketsAreJudgedSafely) {
     for (int16_t interfaceType : {1, 2}) {  // after the reset a stray byte is a packet of its own
-        Link t(1, interfaceType, 0);
+        LinkRig t(1, interfaceType, 0);
         ResetRxState(t.m);
         t.Arrive(Bytes({0x07, 0x00}));
         EXPECT_EQ(t.NewLines(), QStringList{"01 Zeichen empfangen. CRC Falsch"}) << interfaceType;
         EXPECT_EQ(t.m.RxTotal, 0) << "the byte counter never runs backwards";
     }
-    Link t(1, 2, 5);  // exactly five bytes through the echoing interface: nothing behind the echo
+    LinkRig t(1, 2, 5);  // exactly five bytes through the echoing interface: nothing behind the echo
     t.Arrive(WithChecksum(Bytes({1, 2, 3, 4})));
     EXPECT_TRUE(t.NewLines().isEmpty());
     EXPECT_EQ(t.m.RxTotal, 2);
 }
 
 TEST(Reception, AnAnswerLongerThanTheProfileBufferIsCutAndMarkedOverlong) {
-    Link t(2, 1, 35);
+    LinkRig t(2, 1, 35);
     QByteArray all;
     for (int i = 0; i < 257; ++i) {  // 8224 payload bytes
         const QByteArray payload = Payload(32, i * 7);
@@ -148,7 +149,7 @@ TEST(Reception, AnAnswerLongerThanTheProfileBufferIsCutAndMarkedOverlong) {
 }
 
 TEST(Reception, BytesBeyondTheReceiveBufferAreDiscarded) {
-    Link t(0, 1, 9000);  // longer than the buffer: the packet can never complete
+    LinkRig t(0, 1, 9000);  // longer than the buffer: the packet can never complete
     t.Arrive(QByteArray(9000, '\x11'));
     EXPECT_EQ(t.m.RxCount, kBufferSize);
     EXPECT_EQ(t.p.serial.InBufferCount(), 0);

@@ -43,7 +43,7 @@ TEST(SendCommandText, PutsEachByteOnTheWireWithTheGapsAndRts) {
         // For each pause: how many bytes had been written and whether RTS was raised.
         std::vector<std::pair<qsizetype, bool>> atSleep;
         t.p.waits.onSleep = [&](int) { atSleep.emplace_back(t.p.serial.sent.size(), t.p.serial.RTSEnable()); };
-        SendCommandText(t.m, c.text);
+        SendCommandText(t.m, c.text, [] { return false; });
         const qsizetype n = c.wire.size();
         EXPECT_EQ(t.p.serial.sent, c.wire) << qPrintable(c.text);
         EXPECT_EQ(t.p.serial.writes.size(), static_cast<size_t>(n)) << "one write per byte";
@@ -67,7 +67,7 @@ TEST(SendCommandText, ReportsAFailureAndStopsAtOnce) {
     for (const auto& c : cases) {
         Window t;
         if (c.open) t.p.serial.SetPortOpen(true);
-        SendCommandText(t.m, c.text);
+        SendCommandText(t.m, c.text, [] { return false; });
         EXPECT_EQ(t.p.serial.sent, c.sentBeforeFailure) << qPrintable(c.text);
         EXPECT_TRUE(t.p.waits.sleeps.empty()) << "no pause after a failure";
         ASSERT_EQ(t.p.boxes.shown.size(), 1u);

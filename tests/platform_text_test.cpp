@@ -2,7 +2,7 @@
 #include <tuple>
 
 #include "platform/SerialControl.h"
-#include "platform/Windows1252.h"
+#include "text/Windows1252.h"
 
 using namespace vyper;
 

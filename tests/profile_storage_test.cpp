@@ -6,7 +6,7 @@
 #include <QFileInfo>
 
 #include "platform/Failure.h"
-#include "profiles/ConvertProfileBuffer.h"
+#include "transfer/ConvertProfileBuffer.h"
 #include "profiles/ProfileNames.h"
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"

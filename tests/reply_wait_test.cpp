@@ -2,8 +2,10 @@
 
 #include <cmath>
 
+#include "transfer/TransferControl.h"
 #include "link/Commands.h"
 #include "link/Reception.h"
+#include "transfer/ReceivePoll.h"
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"
 #include "transfer/ReplyWait.h"
@@ -30,8 +32,8 @@ struct Wait : MainWindow {
         p.serial.SetPortOpen(true);
         m.CommandDelay = 0;
         m.DownloadState = downloadState;
-        if (downloadState == 2) SendProfileStart(m);
-        else SendMemoryRead(m, 0, 32);
+        if (downloadState == 2) SendProfileStart(m, TransferStopped(m));
+        else SendMemoryRead(m, 0, 32, TransferStopped(m));
         p.waits.onDoEvents = [this, stopAfter, stop] {
             while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
             if (stop && sent_ == stopAfter) stop(*this);

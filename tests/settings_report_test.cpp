@@ -4,6 +4,7 @@
 
 #include "link/Commands.h"
 #include "link/Reception.h"
+#include "transfer/ReceivePoll.h"
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"
 #include "transfer/ActivityIndicator.h"

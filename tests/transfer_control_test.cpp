@@ -6,7 +6,8 @@
 
 #include "link/EchoCheck.h"
 #include "link/Reception.h"
-#include "link/VyperComm.h"
+#include "transfer/ReceivePoll.h"
+#include "transfer/VyperComm.h"
 #include "platform/MessageBoxes.h"
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"
@@ -93,7 +94,7 @@ struct Session : MainWindow {
     Session() { w.txtComDelay->SetText(QStringLiteral("0")); }
     int RunTicks(int limit = 50) {
         int ticks = 0;
-        while (m.ui.timDownLoadCtrl->Interval() > 0 && ticks < limit) {
+        while (w.timDownLoadCtrl->Interval() > 0 && ticks < limit) {
             timDownLoadCtrl_Timer(m);
             ++ticks;
         }
@@ -109,7 +110,7 @@ QString LostLine(int place) {
 }
 
 // The controls that a running transfer locks.
-std::vector<QWidget*> LinkChoices(frmVyper& w) {
+std::vector<QWidget*> LockedControls(frmVyper& w) {
     return {w.cmdDownload, w.cmdGetVyperSettings, w.cmbCommPort, w.cmdPortDevices, w.lstInterfaceType, w.txtComDelay};
 }
 
@@ -180,7 +181,7 @@ TEST(TransferControl, StopDuringTheWaitEvaluatesNothing) {
     EXPECT_TRUE(stopped);
     EXPECT_EQ(s.m.DownloadState, 0);
     EXPECT_EQ(s.m.DivesConverted, 0);
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+    EXPECT_EQ(s.w.timDownLoadCtrl->Interval(), 0);
     EXPECT_TRUE(s.ProfileFiles().isEmpty());
     EXPECT_TRUE(s.Lines().contains(QStringLiteral("Übertragung unterbrochen.")));
 }
@@ -210,7 +211,7 @@ TEST(TransferControl, AFailedStartLeavesEverythingAsItWas) {
         if (settings) s.w.cmdGetVyperSettings->click();
         else s.w.cmdDownload->click();
         EXPECT_EQ(s.m.DownloadState, 0);
-        EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+        EXPECT_EQ(s.w.timDownLoadCtrl->Interval(), 0);
         ASSERT_EQ(s.p.boxes.shown.size(), 1u);
         EXPECT_EQ(s.p.boxes.shown[0].text,
                   QStringLiteral("Schnittstelle COM2: wird bereits von einem anderem Programm oder Prozess verwendet."));
@@ -240,21 +241,21 @@ TEST(TransferControl, ATickNeverRunsInsideAnother) {
 TEST(TransferControl, BytesBetweenTicksHoldTheTimerOnlyUntilTheyAreTaken) {
     Session s;
     s.w.cmdDownload->click();
-    ASSERT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 100);
+    ASSERT_EQ(s.w.timDownLoadCtrl->Interval(), 100);
     s.p.serial.Receive(Bytes({0x55, 0x66}));  // noise between two ticks
     timChkRxDone_Timer(s.m);
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+    EXPECT_EQ(s.w.timDownLoadCtrl->Interval(), 0);
     timChkRxDone_Timer(s.m);
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+    EXPECT_EQ(s.w.timDownLoadCtrl->Interval(), 0);
     timChkRxDone_Timer(s.m);  // the queue is empty again: the transfer goes on
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 100);
+    EXPECT_EQ(s.w.timDownLoadCtrl->Interval(), 100);
 
     // A stopped transfer is not resumed.
     s.p.serial.Receive(Bytes({0x55}));
     timChkRxDone_Timer(s.m);
     s.w.cmdStop->click();
     timChkRxDone_Timer(s.m);
-    EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+    EXPECT_EQ(s.w.timDownLoadCtrl->Interval(), 0);
 }
 
 TEST(TransferControl, AStartDuringATransferChangesNothing) {
@@ -271,7 +272,7 @@ TEST(TransferControl, AStartDuringATransferChangesNothing) {
             return std::tuple(s.p.serial.opens, s.p.serial.closes, s.p.serial.PortOpen(), s.m.DownloadState,
                               s.m.SettingsStep, s.m.DiveNumber, s.m.DivesConverted, s.m.RxTotal, s.m.InterfaceType,
                               s.m.CommPortNumber, s.Lines(), s.p.boxes.shown.size(), s.w.lblCnt->Caption(),
-                              s.m.ui.timDownLoadCtrl->Interval());
+                              s.w.timDownLoadCtrl->Interval());
         };
         const auto before = state();
         cmdDownload_Click(s.m);
@@ -307,15 +308,15 @@ TEST(TransferControl, StartsAndLinkChoicesAreLockedUntilTheTransferEndsInAnyWay)
         if (c.prepare) c.prepare(s);
         if (c.settings) s.w.cmdGetVyperSettings->click();
         else s.w.cmdDownload->click();
-        for (QWidget* control : LinkChoices(s.w)) EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
+        for (QWidget* control : LockedControls(s.w)) EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
         EXPECT_TRUE(s.w.cmdStop->isEnabled());
         timDownLoadCtrl_Timer(s.m);
         if (c.afterFirstTick) c.afterFirstTick(s);
         s.RunTicks();
-        for (QWidget* control : LinkChoices(s.w)) EXPECT_TRUE(control->isEnabled()) << control->metaObject()->className();
+        for (QWidget* control : LockedControls(s.w)) EXPECT_TRUE(control->isEnabled()) << control->metaObject()->className();
         EXPECT_FALSE(s.m.TransferActive);
         EXPECT_FALSE(s.p.serial.PortOpen());
-        EXPECT_EQ(s.m.ui.timDownLoadCtrl->Interval(), 0);
+        EXPECT_EQ(s.w.timDownLoadCtrl->Interval(), 0);
         const bool inBox = std::any_of(s.p.boxes.shown.begin(), s.p.boxes.shown.end(),
                                        [&c](const auto& box) { return box.text.contains(c.evidence); });
         EXPECT_TRUE(s.Lines().contains(c.evidence) || inBox);
@@ -374,7 +375,7 @@ TEST(TransferEnd, LostDiveLinesNameEveryLostDive) {
     const QString again = QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\".");
     const struct {
         int stored;
-        std::vector<VyperComm::LostDive> lost;
+        std::vector<LostDive> lost;
         bool disturbed;
         QStringList lines;
     } cases[] = {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link/Reception.h"
+#include "transfer/ReceivePoll.h"
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"
 #include "transfer/ReplyWait.h"

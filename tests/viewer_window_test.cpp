@@ -52,7 +52,7 @@ TEST(ShowDive, NoSelectionOrAFailureIsReportedAndClosesTheWindow) {
         if (c.name && c.bytes.isEmpty()) t.w.lstFiles->AddItem(QString::fromUtf8(c.name));
         else if (c.name) t.Store(c.name, c.bytes);
         if (c.selected) t.w.lstFiles->SetListIndex(0);
-        frmShowDive v(t.m, &t.w);
+        frmShowDive v(t.w.ViewerSourceOf(), &t.w);
         v.Form_Activate();
         ASSERT_EQ(t.p.boxes.shown.size(), 1u);
         EXPECT_EQ(t.p.boxes.shown[0].text, c.message);
@@ -68,7 +68,7 @@ TEST(ShowDive, ShownWindowPlotsTheSelectedProfileInItsColour) {
     Window t;
     t.Store("a.txt", ProfileFileBytes(kLevelDive));
     t.w.lstFiles->SetListIndex(0);
-    frmShowDive v(t.m, &t.w);
+    frmShowDive v(t.w.ViewerSourceOf(), &t.w);
     v.show();
     QCoreApplication::processEvents();  // the activation follows the showing
     ASSERT_EQ(v.Activations(), 1);

@@ -101,7 +101,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     window.lstFiles->SetListIndex(0);
-    vyper::frmShowDive viewer(window.Module(), &window);
+    vyper::frmShowDive viewer(window.ViewerSourceOf(), &window);
     viewer.show();
     QElapsedTimer clock;
     clock.start();

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 #include "platform/Failure.h"
 
 namespace vyper {

@@ -1,15 +1,14 @@
 #include "link/SerialSession.h"
 
 #include "link/UserChoices.h"
-#include "link/VyperComm.h"
 #include "platform/Failure.h"
 #include "platform/MessageBoxes.h"
 
 namespace vyper {
 
-void OpenCommPort(VyperComm& m) {
-    m.InterfaceType = InterfaceTypeFromText(m.ui.lstInterfaceType->Text());
-    m.CommPortNumber = PortNumberFromText(m.ui.cmbCommPort->Text());
+void OpenCommPort(Link& m) {
+    m.InterfaceType = InterfaceTypeFromText(m.io.choices.InterfaceText());
+    m.CommPortNumber = PortNumberFromText(m.io.choices.PortText());
 
     SerialControl& port = m.comVyper();
     port.SetCommPort(m.CommPortNumber);
@@ -23,11 +22,8 @@ void OpenCommPort(VyperComm& m) {
     port.SetInputLen(1);
     port.SetInputMode(1);
     port.SetPortOpen(true);
-    // The receive poll rests while the port is closed (it would find nothing); it looks
-    // again from now on.
-    if (m.ui.timChkRxDone) m.ui.timChkRxDone->SetInterval(kReceivePollInterval);
 
-    m.CommandDelay = CommandDelayFromText(m.ui.txtComDelay->Text());
+    m.CommandDelay = CommandDelayFromText(m.io.choices.DelayText());
 }
 
 QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port, const QString& userName) {
@@ -60,12 +56,12 @@ QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port, con
     return failure.Description();
 }
 
-void ReportOpenCommPortFailure(VyperComm& m, const RuntimeFailure& failure) {
-    m.platform.boxes.Show(OpenCommPortFailureText(failure, m.CommPortNumber), style::Critical | style::OkOnly,
+void ReportOpenCommPortFailure(Link& m, const RuntimeFailure& failure) {
+    m.io.boxes.Show(OpenCommPortFailureText(failure, m.CommPortNumber), style::Critical | style::OkOnly,
                           kMessageTitle);
 }
 
-void DrainInput(VyperComm& m) {
+void DrainInput(Link& m) {
     while (m.comVyper().InBufferCount() > 0) {
         // A read that yields nothing although bytes were counted would otherwise loop forever.
         if (m.comVyper().Input().isEmpty()) break;

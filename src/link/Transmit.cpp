@@ -1,7 +1,6 @@
 #include "link/Transmit.h"
 
 #include "link/ByteList.h"
-#include "link/VyperComm.h"
 #include "platform/Failure.h"
 #include "platform/MessageBoxes.h"
 
@@ -9,23 +8,16 @@ namespace vyper {
 
 namespace {
 
-void ShowSendFailure(VyperComm& m, const QString& text) {
-    m.platform.boxes.Show(text, style::Critical | style::OkOnly, kMessageTitle);
+void ShowSendFailure(Link& m, const QString& text) {
+    m.io.boxes.Show(text, style::Critical | style::OkOnly, kMessageTitle);
 }
 
 void WriteByte(SerialControl& port, uint8_t byte) { port.Output(QByteArray(1, static_cast<char>(byte))); }
 
 }  // namespace
 
-void SendCommandText(VyperComm& m, const QString& text) {
+void SendCommandText(Link& m, const QString& text, const std::function<bool()>& stopped) {
     SerialControl& port = m.comVyper();
-    // The pauses let the window go on; a Stop or "&Ende" meanwhile (or a new start after it)
-    // ends the command at once: no byte is sent after it.
-    const bool inTransfer = m.DownloadState != 0;
-    const uint32_t generation = m.TransferGeneration;
-    const auto stopped = [&m, inTransfer, generation] {
-        return inTransfer && (m.DownloadState == 0 || m.TransferGeneration != generation);
-    };
     try {
         port.SetRTSEnable(true);
         uint8_t checksum = 0;
@@ -38,13 +30,13 @@ void SendCommandText(VyperComm& m, const QString& text) {
             checksum ^= byte;
         }
         // The interface needs a gap before the checksum byte.
-        if (!m.platform.waits.Pause(12, stopped)) return;
+        if (!m.io.waits.Pause(12, stopped)) return;
         WriteByte(port, checksum);
         m.SentCommand.append(static_cast<char>(checksum));
         // Keep RTS raised until the checksum byte has surely left the line.
-        if (!m.platform.waits.Pause(100, stopped)) return;
+        if (!m.io.waits.Pause(100, stopped)) return;
         port.SetRTSEnable(false);
-        m.platform.waits.Pause(5 * m.CommandDelay, stopped);
+        m.io.waits.Pause(5 * m.CommandDelay, stopped);
     } catch (const SerialFailure& failure) {
         if (failure.Kind() == SerialFailureKind::DeviceLost) {
             // The transfer ends with one message of its own about the lost connection.

@@ -1,6 +1,6 @@
 #include "link/UserChoices.h"
 
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 
 namespace vyper {
 

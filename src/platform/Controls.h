@@ -11,9 +11,17 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/IntervalTimer.h"
+#include "platform/MessageSink.h"
+
 // The window toolkit's controls with the operations the program uses on them.
 
 namespace vyper {
+
+// Colour values of the window (red in the lowest byte).
+inline constexpr int kColourGrey = 8421504;
+inline constexpr int kColourRed = 255;
+inline constexpr int kColourDarkBlue = 8388608;
 
 // Platform colour value (red in the lowest byte, green next, blue third) to a colour and back.
 QColor ColorFromValue(int value);
@@ -30,7 +38,7 @@ void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, dou
 // A list of text lines. Each line is drawn whole, never shortened with "…"; TABs in it move
 // the text to tab stops (see TabbedText.h), and a line wider than the list scrolls
 // horizontally.
-class ListBox : public QListWidget {
+class ListBox : public QListWidget, public MessageSink {
 public:
     // Every entry is one line of text in the list's font, so all entries are equally high;
     // telling the view so keeps selecting the last line of a long journal cheap (otherwise
@@ -40,15 +48,15 @@ public:
     explicit ListBox(QWidget* parent = nullptr);
     // Stops following its entries first: the base class removes them after this part is gone.
     ~ListBox() override;
-    void AddItem(const QString& text);
+    void AddItem(const QString& text) override;
     int ListCount() const { return count(); }
     int ListIndex() const { return currentRow(); }
     // Selects entry `index` (-1: none) and scrolls it into view.
     void SetListIndex(int index);
     // Selects the last entry, so that the newest line is shown.
-    void SelectLast() { SetListIndex(ListCount() - 1); }
+    void SelectLast() override { SetListIndex(ListCount() - 1); }
     // Appends a line, selects it and repaints at once: how every message is written.
-    void AddLineShown(const QString& text);
+    void AddLineShown(const QString& text) override;
     // The selected entry's text, "" when none is selected.
     QString Text() const;
     // All entries, first to last.
@@ -56,7 +64,7 @@ public:
     // Asks for a repaint with the next pass of the message loop. The loop runs during every
     // pause and wait of a transfer, so the list is drawn at once for the eye; painting on the
     // spot for every byte cost most of a download's processor time.
-    void Refresh() { update(); }
+    void Refresh() override { update(); }
     // The width of the widest line as drawn, TABs expanded, in pixels.
     qreal WidestLine() const { return widest_; }
 
@@ -138,11 +146,11 @@ public:
 };
 
 // A timer whose interval 0 stops it and any other interval (re)starts it.
-class Timer : public QObject {
+class Timer : public QObject, public IntervalTimer {
 public:
     explicit Timer(QObject* parent = nullptr);
-    int Interval() const { return interval_; }
-    void SetInterval(int ms);
+    int Interval() const override { return interval_; }
+    void SetInterval(int ms) override;
     std::function<void()> OnTimer;
 
 private:

@@ -15,6 +15,12 @@
 
 namespace vyper {
 
+bool FileWriter::Exists(const QString& path) const {
+    if (path.isEmpty()) return false;
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
 namespace {
 
 RuntimeFailure FolderMissing(const QString& folder) {

@@ -15,6 +15,9 @@ public:
     // disk. Throws a RuntimeFailure with a German description naming the path on any
     // problem; the path then holds what it held before, and nothing is left beside it.
     virtual void WriteWhole(const QString& path, const QByteArray& bytes) = 0;
+    // True when `path` names an existing plain file (read-only and hidden ones included);
+    // a folder, a device or nothing at that path is not found, nor is "".
+    virtual bool Exists(const QString& path) const;
 };
 
 // Writes into a new hidden file ".<name>.XXXXXX" in the target's folder, syncs it and

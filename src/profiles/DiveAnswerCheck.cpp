@@ -1,6 +1,6 @@
 #include "profiles/DiveAnswerCheck.h"
 
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 #include "profiles/DiveRecord.h"
 #include "profiles/ProfileDecoding.h"
 

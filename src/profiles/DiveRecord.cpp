@@ -1,6 +1,6 @@
 #include "profiles/DiveRecord.h"
 
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 
 namespace vyper {
 

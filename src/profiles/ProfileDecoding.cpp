@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 #include "platform/Failure.h"
 
 namespace vyper {

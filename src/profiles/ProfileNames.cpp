@@ -1,8 +1,7 @@
 #include "profiles/ProfileNames.h"
 
-#include <QFileInfo>
 
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 
 namespace vyper {
 
@@ -30,12 +29,6 @@ QString ProfileFileStem(const DiveRecord& r, const QLocale& locale) {
 
 QString ProfileFileName(const DiveRecord& record, const QLocale& locale) {
     return ProfileFileStem(record, locale) + QStringLiteral(".txt");
-}
-
-bool FileExists(const QString& path) {
-    if (path.isEmpty()) return false;
-    const QFileInfo info(path);
-    return info.exists() && info.isFile();
 }
 
 }  // namespace vyper

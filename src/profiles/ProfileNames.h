@@ -25,8 +25,4 @@ QString ProfileFileName(const DiveRecord& record, const QLocale& locale);
 // Characters of `text` that must not appear in a file name replaced by "_".
 QString SafeFileNamePart(const QString& text);
 
-// True when `path` names an existing plain file (read-only and hidden ones included);
-// a folder, a device or nothing at that path is not found.
-bool FileExists(const QString& path);
-
 }  // namespace vyper

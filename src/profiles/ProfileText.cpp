@@ -1,7 +1,7 @@
 #include "profiles/ProfileText.h"
 
-#include "link/NumberText.h"
-#include "platform/Windows1252.h"
+#include "text/NumberText.h"
+#include "text/Windows1252.h"
 
 namespace vyper {
 

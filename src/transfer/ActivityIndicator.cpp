@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "link/NumberText.h"
-#include "link/VyperComm.h"
+#include "text/NumberText.h"
+#include "platform/MessageSink.h"
 #include "platform/Failure.h"
 
 namespace vyper {
@@ -28,8 +28,8 @@ QString ActivityLine(int16_t n) {
            QString(right, QLatin1Char('~'));
 }
 
-void ShowActivity(VyperComm& m, int16_t n) {
-    m.ui.lstVyperComm->AddLineShown(ActivityLine(n));
+void ShowActivity(MessageSink& messages, int16_t n) {
+    messages.AddLineShown(ActivityLine(n));
 }
 
 }  // namespace vyper

@@ -4,7 +4,7 @@
 
 namespace vyper {
 
-struct VyperComm;
+class MessageSink;
 
 // The progress line for n: a fish between tildes whose place and heading follow
 // |sin(3n/36)|. left = |36 sin θ|, right = |36 cos θ| (rounded, halves to even);
@@ -13,6 +13,6 @@ struct VyperComm;
 QString ActivityLine(int16_t n);
 
 // Appends ActivityLine(n) to the message list, selects it and repaints the list at once.
-void ShowActivity(VyperComm& m, int16_t n);
+void ShowActivity(MessageSink& messages, int16_t n);
 
 }  // namespace vyper

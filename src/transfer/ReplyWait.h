@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "link/VyperComm.h"
+#include "transfer/VyperComm.h"
 
 namespace vyper {
 

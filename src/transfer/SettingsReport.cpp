@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/Windows1252.h"
+#include "text/Windows1252.h"
 #include "transfer/ActivityIndicator.h"
 
 namespace vyper {
@@ -103,14 +103,14 @@ void ReportSettingsBlock(VyperComm& m, int16_t k) {
     if (k < 0 || k > 3) return;
     // Values come only from a whole reply with a right checksum, as it was when judged.
     if (m.MemoryReplyGood) {
-        for (const QString& line : SettingsReportLines(k, m.MemoryReply)) m.ui.lstVyperComm->AddItem(line);
+        for (const QString& line : SettingsReportLines(k, m.MemoryReply)) m.seams.messages.AddItem(line);
     } else {
-        m.ui.lstVyperComm->AddItem(UnreadBlockLine(k));
+        m.seams.messages.AddItem(UnreadBlockLine(k));
         ++m.SettingsBlocksMissing;
     }
     if (k != 3) return;
-    ShowActivity(m, 1);
-    m.ui.lstVyperComm->AddItem(m.SettingsBlocksMissing == 0 ? QStringLiteral("OK.")
+    ShowActivity(m.seams.messages, 1);
+    m.seams.messages.AddItem(m.SettingsBlocksMissing == 0 ? QStringLiteral("OK.")
                                                             : IncompleteReadLine(m.SettingsBlocksMissing));
     try {
         m.comVyper().SetPortOpen(false);

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "link/VyperComm.h"
+#include "transfer/VyperComm.h"
 
 namespace vyper {
 

@@ -2,24 +2,24 @@
 
 #include "link/Commands.h"
 #include "link/EchoCheck.h"
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 #include "link/Reception.h"
 #include "link/SerialSession.h"
-#include "link/VyperComm.h"
-#include "profiles/ConvertProfileBuffer.h"
+#include "transfer/ConvertProfileBuffer.h"
 #include "transfer/ReplyWait.h"
 #include "transfer/SettingsReport.h"
 #include "transfer/TransferEnd.h"
+#include "transfer/VyperComm.h"
 
 namespace vyper {
 
 namespace {
 
-void StartControlTimer(VyperComm& m) { m.ui.timDownLoadCtrl->SetInterval(kControlTimerInterval); }
-void StopControlTimer(VyperComm& m) { m.ui.timDownLoadCtrl->SetInterval(0); }
+void StartControlTimer(VyperComm& m) { m.seams.timDownLoadCtrl.SetInterval(kControlTimerInterval); }
+void StopControlTimer(VyperComm& m) { m.seams.timDownLoadCtrl.SetInterval(0); }
 
-void AddLine(VyperComm& m, const QString& line) { m.ui.lstVyperComm->AddItem(line); }
-void SelectLastLine(VyperComm& m) { m.ui.lstVyperComm->SelectLast(); }
+void AddLine(VyperComm& m, const QString& line) { m.seams.messages.AddItem(line); }
+void SelectLastLine(VyperComm& m) { m.seams.messages.SelectLast(); }
 
 void ClosePort(VyperComm& m) {
     try {
@@ -33,6 +33,9 @@ void ClosePort(VyperComm& m) {
 bool OpenPortForStart(VyperComm& m) {
     try {
         OpenCommPort(m);
+        // The receive poll rests while the port is closed (it would find nothing); it looks
+        // again from now on.
+        m.seams.timChkRxDone.SetInterval(kReceivePollInterval);
         return true;
     } catch (const RuntimeFailure& failure) {
         ReportOpenCommPortFailure(m, failure);
@@ -54,22 +57,22 @@ void ResetCounters(VyperComm& m) {
 
 // Steps shared by both starts once the port is open.
 void PrepareLabelsAndReception(VyperComm& m) {
-    m.ui.lblErr->SetForeColor(kColourGrey);
-    m.ui.lblErr2->SetForeColor(kColourGrey);
+    m.seams.counters.MarkErrors(false);
     DrainInput(m);
     ResetRxState(m);
-    m.ui.lblCnt->SetCaption(QStringLiteral("0"));
-    m.ui.lblDiveCnt->SetCaption(QStringLiteral("0"));
-    m.ui.lblErr->SetCaption(QStringLiteral("0"));
+    m.seams.counters.ShowBytes(0);
+    m.seams.counters.ShowDives(0);
+    m.seams.counters.ShowErrors(0);
     m.PollHeldControlTimer = false;
     m.PollHoldGivenUp = false;
     m.PollHeldSince = -1;
 }
 
 void SendNextCommand(VyperComm& m) {
+    const std::function<bool()> stopped = TransferStopped(m);
     switch (m.DownloadState) {
     case 1:
-        SendMemoryRead(m, static_cast<int16_t>(m.SettingsStep * 32), 32);
+        SendMemoryRead(m, static_cast<int16_t>(m.SettingsStep * 32), 32, stopped);
         break;
     case 2:
         if (m.DiveNumber == 1) {
@@ -77,9 +80,9 @@ void SendNextCommand(VyperComm& m) {
             m.DiveAnswers = 0;
             m.LostDives.clear();
             m.LineDisturbed = false;
-            SendProfileStart(m);
+            SendProfileStart(m, stopped);
         } else {
-            SendProfileNext(m);
+            SendProfileNext(m, stopped);
         }
         break;
     default:
@@ -104,7 +107,7 @@ void EvaluateDive(VyperComm& m) {
     // The only-new rule may have stopped the transfer while the dive was judged.
     if (!m.TransferActive) return;
     StartControlTimer(m);
-    const double wanted = LeadingNumber(m.ui.cmbNDives->Text());
+    const double wanted = LeadingNumber(m.seams.controls.DiveCountText());
     if (wanted > 0 && wanted < m.DiveNumber) {
         StopControlTimer(m);
         // No title of its own: the box carries the program's name.
@@ -118,7 +121,7 @@ void EvaluateDive(VyperComm& m) {
 void ApplyErrorLimit(VyperComm& m) {
     // A transfer that has ended already (Stop, the dive limit) gets no second ending.
     if (!m.TransferActive) return;
-    const double limit = LeadingNumber(m.ui.txtErrMax->Text());
+    const double limit = LeadingNumber(m.seams.controls.ErrorLimitText());
     if (limit > m.ErrorCount) return;
     StopControlTimer(m);
     AddLine(m, QString());
@@ -187,6 +190,14 @@ void RunExchange(VyperComm& m) {
 
 }  // namespace
 
+std::function<bool()> TransferStopped(VyperComm& m) {
+    const bool inTransfer = m.DownloadState != 0;
+    const uint32_t generation = m.TransferGeneration;
+    return [&m, inTransfer, generation] {
+        return inTransfer && (m.DownloadState == 0 || m.TransferGeneration != generation);
+    };
+}
+
 void cmdDownload_Click(VyperComm& m) {
     // One transfer at a time: a start meanwhile must not touch the running one.
     if (m.TransferActive) return;
@@ -220,9 +231,9 @@ void timDownLoadCtrl_Timer(VyperComm& m) {
     m.InTick = true;
     // Inside a tick the wait collects the answer itself, every byte announced by a receive
     // event; the receive poll would only wake the program for nothing meanwhile.
-    m.ui.timChkRxDone->SetInterval(0);
+    m.seams.timChkRxDone.SetInterval(0);
     RunExchange(m);
-    if (m.comVyper().PortOpen()) m.ui.timChkRxDone->SetInterval(kReceivePollInterval);
+    if (m.comVyper().PortOpen()) m.seams.timChkRxDone.SetInterval(kReceivePollInterval);
     m.InTick = false;
 }
 

@@ -1,9 +1,14 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 namespace vyper {
 
 struct VyperComm;
+
+// Asked during the pauses of a command sent now: true once the transfer that sent it has
+// been stopped or another has begun. Outside a transfer it always says false.
+std::function<bool()> TransferStopped(VyperComm& m);
 
 // Both starts do nothing while a transfer runs (TransferActive).
 // Starts a dive download: opens the port (a refusal is reported and nothing else happens),

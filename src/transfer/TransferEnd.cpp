@@ -7,7 +7,7 @@ namespace vyper {
 namespace {
 
 void StopAndClose(VyperComm& m) {
-    m.ui.timDownLoadCtrl->SetInterval(0);
+    m.seams.timDownLoadCtrl.SetInterval(0);
     m.DownloadState = 0;
     try {
         m.comVyper().SetPortOpen(false);
@@ -30,14 +30,14 @@ void SetTransferActive(VyperComm& m, bool active) {
     if (m.OnTransferActiveChanged) m.OnTransferActiveChanged(active);
 }
 
-QStringList LostDiveLines(int stored, const std::vector<VyperComm::LostDive>& lost, bool disturbed) {
+QStringList LostDiveLines(int stored, const std::vector<LostDive>& lost, bool disturbed) {
     if (lost.empty() && !disturbed) return {};
     QStringList lines;
     if (!lost.empty()) {
         lines << QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: %1 gespeichert, %2 verloren:")
                      .arg(DivesText(stored), DivesText(static_cast<int>(lost.size())));
     }
-    for (const VyperComm::LostDive& dive : lost) {
+    for (const LostDive& dive : lost) {
         const QString date = dive.date.isEmpty() ? QStringLiteral("Datum unbekannt") : QStringLiteral("vom ") + dive.date;
         lines << QStringLiteral("  verloren: der %1. Tauchgang, vom neuesten an gezählt (%2)").arg(dive.place).arg(date);
     }
@@ -55,8 +55,8 @@ void ReportLostDives(VyperComm& m) {
     if (!m.TransferActive) return;
     const QStringList lines = LostDiveLines(m.DivesStored, m.LostDives, m.LineDisturbed);
     if (lines.isEmpty()) return;
-    for (const QString& line : lines) m.ui.lstVyperComm->AddItem(line);
-    m.ui.lstVyperComm->SelectLast();
+    for (const QString& line : lines) m.seams.messages.AddItem(line);
+    m.seams.messages.SelectLast();
 }
 
 void EndTransferDeviceLost(VyperComm& m) {
@@ -75,7 +75,7 @@ void EndTransferDeviceLost(VyperComm& m) {
 
 void EndTransferWrongInterface(VyperComm& m, const QString& line) {
     StopAndClose(m);
-    m.ui.lstVyperComm->AddLineShown(line);
+    m.seams.messages.AddLineShown(line);
     ReportLostDives(m);
     SetTransferActive(m, false);
 }

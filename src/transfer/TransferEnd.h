@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/VyperComm.h"
+#include "transfer/VyperComm.h"
 
 namespace vyper {
 
@@ -15,7 +15,7 @@ void SetTransferActive(VyperComm& m, bool active);
 // lost, each lost one by its place from the newest and its date where known, whether noise
 // may have hidden more, and how to fetch them again. Empty when nothing was lost and the
 // line was never disturbed. Pure.
-QStringList LostDiveLines(int stored, const std::vector<VyperComm::LostDive>& lost, bool disturbed);
+QStringList LostDiveLines(int stored, const std::vector<LostDive>& lost, bool disturbed);
 
 // Appends LostDiveLines for this download to the message list (nothing when none was lost,
 // or when the transfer has been marked as ended already, so that the lines come once).

@@ -1,7 +1,7 @@
 #include "transfer/TransferStop.h"
 
 #include "link/SerialSession.h"
-#include "link/VyperComm.h"
+#include "transfer/VyperComm.h"
 #include "transfer/ActivityIndicator.h"
 #include "transfer/TransferEnd.h"
 
@@ -9,13 +9,13 @@ namespace vyper {
 
 void cmdStop_Click(VyperComm& m) {
     DrainInput(m);
-    m.ui.timDownLoadCtrl->SetInterval(0);
+    m.seams.timDownLoadCtrl.SetInterval(0);
     m.DownloadState = 0;
-    ShowActivity(m, 1);
-    ListBox* list = m.ui.lstVyperComm;
-    list->AddItem(QStringLiteral("Übertragung unterbrochen."));
-    m.ui.cmdClose->SetFocus();
-    list->SelectLast();
+    ShowActivity(m.seams.messages, 1);
+    MessageSink& list = m.seams.messages;
+    list.AddItem(QStringLiteral("Übertragung unterbrochen."));
+    m.seams.controls.FocusClose();
+    list.SelectLast();
     // Closing a port that is closed already, or one that fails to close, changes nothing.
     try {
         m.comVyper().SetPortOpen(false);

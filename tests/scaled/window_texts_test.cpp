@@ -127,7 +127,7 @@ LineInk ReadLine(ListBox* list, int row) {
 TEST(WindowTexts, DrawnAtTheScaleFactorInTheChosenFont) {
     Shown t;
     EXPECT_DOUBLE_EQ(t.w.devicePixelRatioF(), ScaleFactor());
-    frmShowDive v(t.m, &t.w);
+    frmShowDive v(t.w.ViewerSourceOf(), &t.w);
     for (QWidget* w : std::initializer_list<QWidget*>{&t.w, t.w.lstVyperComm, t.w.Label5, &v, v.lblInfo}) {
         const QFontInfo info(w->font());
         EXPECT_EQ(info.family(), QString::fromLatin1(kWindowFontFamily)) << w->metaObject()->className();
@@ -146,7 +146,7 @@ TEST(WindowTexts, EveryCaptionFitsItsBox) {
     // A long, deep dive gives the viewer's widest caption.
     t.Store(QStringLiteral("lang.txt"), vyper::testing::ProfileFileBytes(LevelDive(6700, 20, 103)));
     t.w.lstFiles->SetListIndex(0);
-    frmShowDive v(t.m, &t.w);
+    frmShowDive v(t.w.ViewerSourceOf(), &t.w);
     v.Form_Activate();
     ASSERT_TRUE(t.p.boxes.shown.empty());
 
@@ -289,7 +289,7 @@ TEST(ViewerTexts, TimeLabelsStayWholeInsideThePicture) {
         Shown t;
         t.Store(QStringLiteral("tg.txt"), vyper::testing::ProfileFileBytes(LevelDive(c.lastTime, 20, 12)));
         t.w.lstFiles->SetListIndex(0);
-        frmShowDive v(t.m, &t.w);
+        frmShowDive v(t.w.ViewerSourceOf(), &t.w);
         v.Form_Activate();
         ASSERT_TRUE(t.p.boxes.shown.empty());
         const QImage picture = v.picDive->Picture();

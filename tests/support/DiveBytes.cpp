@@ -1,6 +1,6 @@
 #include "support/DiveBytes.h"
 
-#include "link/VyperComm.h"
+#include "transfer/VyperComm.h"
 #include "platform/Failure.h"
 
 namespace vyper::testing {

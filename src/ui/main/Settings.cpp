@@ -1,6 +1,6 @@
 #include "ui/main/Settings.h"
 
-#include "link/VyperComm.h"
+#include "transfer/VyperComm.h"
 
 namespace vyper {
 

@@ -4,17 +4,17 @@
 #include <QDir>
 #include <algorithm>
 
-#include "link/NumberText.h"
-#include "link/Reception.h"
+#include "text/NumberText.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
 #include "platform/WindowFonts.h"
+#include "transfer/ReceivePoll.h"
 #include "transfer/TransferControl.h"
 #include "transfer/TransferStop.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/main/PortMappingDialog.h"
 #include "ui/main/Settings.h"
-#include "ui/viewer/frmShowDive.h"
+#include "ui/main/StartUpChoices.h"
 
 namespace vyper {
 
@@ -28,26 +28,9 @@ constexpr int kHeadingColour = 4210688;
 frmVyper::frmVyper(Platform platform, QWidget* parent) : QWidget(parent) {
     CreateControls();
     LayOutControls();
-    MainControls controls;
-    controls.lstVyperComm = lstVyperComm;
-    controls.lstFiles = lstFiles;
-    controls.lstInterfaceType = lstInterfaceType;
-    controls.cmbCommPort = cmbCommPort;
-    controls.cmbNDives = cmbNDives;
-    controls.txtComDelay = txtComDelay;
-    controls.txtErrMax = txtErrMax;
-    controls.chkAbortWhenOldDive = chkAbortWhenOldDive;
-    controls.optNever = optNever;
-    controls.optAsk = optAsk;
-    controls.optAlways = optAlways;
-    controls.lblCnt = lblCnt;
-    controls.lblDiveCnt = lblDiveCnt;
-    controls.lblErr = lblErr;
-    controls.lblErr2 = lblErr2;
-    controls.timDownLoadCtrl = timDownLoadCtrl;
-    controls.timChkRxDone = timChkRxDone;
-    controls.cmdClose = cmdClose;
-    module_ = std::make_unique<VyperComm>(platform, controls);
+    seams_ = std::make_unique<WindowSeams>(*this);
+    module_ = std::make_unique<VyperComm>(platform, CoreSeams{*lstVyperComm, *lstFiles, *seams_, *seams_, *seams_,
+                                                              *seams_, *timDownLoadCtrl, *timChkRxDone});
     module_->OnTransferActiveChanged = [this](bool active) { LockChoicesDuringTransfer(active); };
     ConnectEvents();
     Form_Load();
@@ -216,16 +199,13 @@ void frmVyper::StartUpFromStoredSettings() {
     lstInterfaceType->AddItem(kInterfaceOriginal);
     const QString storedInterface = LoadSetting(m, QStringLiteral("CommPort"), QStringLiteral("InterfaceType"));
     const QStringList interfaces = lstInterfaceType->Items();
-    lstInterfaceType->SetListIndex(static_cast<int>(interfaces.indexOf(storedInterface)));
-    if (lstInterfaceType->Text().isEmpty()) {
-        lstInterfaceType->SetListIndex(static_cast<int>(interfaces.indexOf(kInterfaceOriginal)));
-    }
+    lstInterfaceType->SetListIndex(
+        static_cast<int>(interfaces.indexOf(InterfaceEntryFromStored(storedInterface, interfaces))));
 
-    txtComDelay->SetText(LoadSetting(m, QStringLiteral("CommPort"), QStringLiteral("Delay")));
-    if (txtComDelay->Text().isEmpty()) txtComDelay->SetText(QStringLiteral("350"));
+    txtComDelay->SetText(DelayTextFromStored(LoadSetting(m, QStringLiteral("CommPort"), QStringLiteral("Delay"))));
 
     const QString onlyNew = LoadSetting(m, QStringLiteral("Settings"), QStringLiteral("LoadOnlyNewDvies"));
-    chkAbortWhenOldDive->SetValue(RoundToInt16(LeadingNumber(onlyNew)));
+    chkAbortWhenOldDive->SetValue(OnlyNewValueFromStored(onlyNew));
 
     setWindowTitle(windowTitle() + TitleVersionSuffix(m.platform.app.versionMinor, m.platform.app.versionRevision));
 }
@@ -259,7 +239,12 @@ void frmVyper::cmdClose_Click() {
 void frmVyper::cmdDownload_Click() { vyper::cmdDownload_Click(*module_); }
 void frmVyper::cmdGetVyperSettings_Click() { vyper::cmdGetVyperSettings_Click(*module_); }
 void frmVyper::cmdStop_Click() { vyper::cmdStop_Click(*module_); }
-void frmVyper::cmdShowDive_Click() { ShowDiveModal(*module_, this); }
+void frmVyper::cmdShowDive_Click() { ShowDiveModal(ViewerSourceOf(), this); }
+
+ViewerSource frmVyper::ViewerSourceOf() {
+    return ViewerSource{[this] { return lstFiles->Text(); }, module_->platform.app.programFolder,
+                        &module_->platform.boxes};
+}
 
 void frmVyper::cmdPortDevices_Click() {
     // The port is opened by its mapping at each start, so a transfer that runs meanwhile

@@ -2,9 +2,11 @@
 #include <QWidget>
 #include <memory>
 
-#include "link/VyperComm.h"
 #include "platform/Controls.h"
 #include "platform/Platform.h"
+#include "transfer/VyperComm.h"
+#include "ui/main/WindowSeams.h"
+#include "ui/viewer/frmShowDive.h"
 
 namespace vyper {
 
@@ -17,6 +19,8 @@ public:
     ~frmVyper() override;
 
     VyperComm& Module() { return *module_; }
+    // What the viewer needs of this window: the selected file, the folder, the boxes.
+    ViewerSource ViewerSourceOf();
 
     // Event handlers, named after their control and event.
     void Form_Load();
@@ -78,6 +82,7 @@ private:
     // Disables the start buttons and the link's choices while a transfer runs.
     void LockChoicesDuringTransfer(bool active);
 
+    std::unique_ptr<WindowSeams> seams_;
     std::unique_ptr<VyperComm> module_;
     bool unloaded_ = false;
 };

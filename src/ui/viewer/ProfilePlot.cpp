@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 #include "profiles/ProfileDecoding.h"
 #include "ui/viewer/ViewerFailures.h"
 

@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <cmath>
 
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 #include "platform/AppInfo.h"
-#include "platform/Windows1252.h"
+#include "text/Windows1252.h"
 #include "ui/viewer/NumericValue.h"
 #include "ui/viewer/ViewerFailures.h"
 

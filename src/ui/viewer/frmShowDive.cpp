@@ -3,6 +3,7 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include "platform/Failure.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WindowFonts.h"
 
@@ -18,7 +19,7 @@ constexpr int kInfoColour = 0 | (64 << 8) | (64 << 16);  // RGB(0, 64, 64)
 
 }  // namespace
 
-frmShowDive::frmShowDive(VyperComm& m, QWidget* parent) : QDialog(parent), m_(m) {
+frmShowDive::frmShowDive(ViewerSource source, QWidget* parent) : QDialog(parent), source_(std::move(source)) {
     setWindowTitle(QStringLiteral("Tauchgang ansehen"));
     // A dialog does not take its owner's font; it is laid out for the same one.
     setFont(WindowFont());
@@ -54,21 +55,21 @@ void frmShowDive::Form_Activate() {
     const int w = PictureWidthTwips();
     Draw(AxesPlot(h, w));
 
-    const QString selected = m_.ui.lstFiles != nullptr ? m_.ui.lstFiles->Text() : QString();
+    const QString selected = source_.selectedFile ? source_.selectedFile() : QString();
     if (selected.isEmpty()) {
-        m_.platform.boxes.Show(QStringLiteral("Kein Tauchgang ausgewählt."), style::Information | style::OkOnly,
+        source_.boxes->Show(QStringLiteral("Kein Tauchgang ausgewählt."), style::Information | style::OkOnly,
                                kMessageTitle);
         Unload();
         return;
     }
 
     try {
-        const DiveProfile profile = ReadProfileFile(ProfilePath(m_.platform.app.programFolder, selected));
+        const DiveProfile profile = ReadProfileFile(ProfilePath(source_.programFolder, selected));
         const Plot plot = PlotProfile(profile, h, w);
         Draw(plot);
         lblInfo->SetCaption(InfoCaption(profile));
     } catch (const RuntimeFailure& failure) {
-        m_.platform.boxes.Show(QStringLiteral("Fehler: ") + failure.Description(), style::Critical | style::OkOnly,
+        source_.boxes->Show(QStringLiteral("Fehler: ") + failure.Description(), style::Critical | style::OkOnly,
                                kMessageTitle);
         Unload();
     }
@@ -86,8 +87,8 @@ void frmShowDive::Unload() {
     reject();
 }
 
-void ShowDiveModal(VyperComm& m, QWidget* owner) {
-    frmShowDive viewer(m, owner);
+void ShowDiveModal(const ViewerSource& source, QWidget* owner) {
+    frmShowDive viewer(source, owner);
     viewer.exec();
 }
 

@@ -1,19 +1,28 @@
 #pragma once
 #include <QDialog>
 
-#include "link/VyperComm.h"
+#include <functional>
+
 #include "platform/Controls.h"
+#include "platform/MessageBoxes.h"
 #include "ui/viewer/PictureBox.h"
 #include "ui/viewer/ProfilePlot.h"
 
 namespace vyper {
 
+// Where the viewer finds its dive: the name selected in the main window's file list, read at
+// every activation, the folder that holds "Tauchprofile", and the boxes for its messages.
+struct ViewerSource {
+    std::function<QString()> selectedFile;
+    QString programFolder;
+    MessageBoxes* boxes = nullptr;  // must be set
+};
+
 // The viewer: plots the profile file selected in the main window's file list as depth
 // over time, with a one-line summary below. Reads the file afresh at every activation.
 class frmShowDive : public QDialog {
 public:
-    // `m` gives the main window's file list, the program folder and the message boxes.
-    explicit frmShowDive(VyperComm& m, QWidget* parent = nullptr);
+    explicit frmShowDive(ViewerSource source, QWidget* parent = nullptr);
 
     // Reads the selected profile and plots it; on no selection or a failure it shows a
     // message box and unloads the window. Runs once each time the window is shown.
@@ -41,7 +50,7 @@ private:
     void Draw(const Plot& plot);
     void Unload();
 
-    VyperComm& m_;
+    ViewerSource source_;
     Plot drawing_;
     int activations_ = 0;
     bool unloaded_ = false;
@@ -49,6 +58,6 @@ private:
 
 // Opens the viewer modally for the entry selected in the main window's file list;
 // returns when the viewer is closed.
-void ShowDiveModal(VyperComm& m, QWidget* owner);
+void ShowDiveModal(const ViewerSource& source, QWidget* owner);
 
 }  // namespace vyper

@@ -1,14 +1,14 @@
-#include "profiles/ConvertProfileBuffer.h"
+#include "transfer/ConvertProfileBuffer.h"
 
 #include <algorithm>
 #include <limits>
 #include <span>
 
-#include "link/VyperComm.h"
 #include "platform/Failure.h"
 #include "profiles/DiveAnswerCheck.h"
 #include "profiles/ProfileDecoding.h"
-#include "profiles/ProfileStorage.h"
+#include "transfer/DiveStorage.h"
+#include "transfer/VyperComm.h"
 
 namespace vyper {
 
@@ -40,9 +40,8 @@ QString LostAnswerLine(DiveAnswerVerdict verdict) {
 
 void CountFailedExchange(VyperComm& m) {
     m.ErrorCount = Increased(m.ErrorCount);
-    m.ui.lblErr->SetCaption(QString::number(m.ErrorCount));
-    m.ui.lblErr->SetForeColor(kColourRed);
-    m.ui.lblErr2->SetForeColor(kColourRed);
+    m.seams.counters.ShowErrors(m.ErrorCount);
+    m.seams.counters.MarkErrors(true);
 }
 
 // What the receive side saw of the answer, for the judgement of the dive.
@@ -80,7 +79,7 @@ void ConvertProfileBuffer(VyperComm& m) {
         // no longer claim to be complete, but no dive is named as lost.
         CountFailedExchange(m);
         m.LineDisturbed = true;
-        m.ui.lstVyperComm->AddLineShown(LostAnswerLine(verdict));
+        m.seams.messages.AddLineShown(LostAnswerLine(verdict));
         return;
     }
     if (verdict != DiveAnswerVerdict::Whole) {
@@ -89,25 +88,25 @@ void ConvertProfileBuffer(VyperComm& m) {
         CountFailedExchange(m);
         ++m.DiveAnswers;
         m.LostDives.push_back({m.DiveAnswers, HeaderSurvived(facts, received) ? DiveDateForUser(received) : QString()});
-        m.ui.lstVyperComm->AddLineShown(LostAnswerLine(verdict));
+        m.seams.messages.AddLineShown(LostAnswerLine(verdict));
         return;
     }
     ++m.DiveAnswers;
 
     DiveRecord record = DecodeDiveHeader(received);
     m.DivesConverted = Increased(m.DivesConverted);
-    m.ui.lblDiveCnt->SetCaption(QString::number(m.DiveNumber));
+    m.seams.counters.ShowDives(m.DiveNumber);
     if (m.DiveNumber < std::numeric_limits<int32_t>::max()) ++m.DiveNumber;
 
     try {
-        const ProfileTarget target = ProfileTargetFor(m, record);
-        if (DecideStorage(m, target) != StorageOutcome::Store) return;
+        const ProfileTarget target = ProfileTargetFor(m.ProfileFolder, record);
+        if (ApplyStorageDecision(m, target) != StorageOutcome::Store) return;
 
         AddProfile(record, received);
-        StoreDive(m, record, target);
+        StoreDiveShown(m, record, target);
         m.DivesStored = Increased(m.DivesStored);
     } catch (const RuntimeFailure& failure) {
-        m.ui.lstVyperComm->AddLineShown(failure.Description());
+        m.seams.messages.AddLineShown(failure.Description());
         // The dive arrived whole but is not on disk: it is lost like a spoilt answer.
         m.LostDives.push_back({m.DiveAnswers, DiveDateForUser(received)});
     }

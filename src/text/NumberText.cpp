@@ -1,4 +1,4 @@
-#include "link/NumberText.h"
+#include "text/NumberText.h"
 
 #include <cmath>
 #include <limits>

@@ -1,0 +1,54 @@
+#include "transfer/DiveStorage.h"
+
+#include <limits>
+
+#include "platform/Failure.h"
+#include "platform/MessageBoxes.h"
+#include "transfer/ActivityIndicator.h"
+#include "transfer/TransferStop.h"
+#include "transfer/VyperComm.h"
+
+namespace vyper {
+
+namespace {
+
+// The activity step takes the next dive's number; it is a 16-bit value there.
+void ShowActivityForDive(VyperComm& m) {
+    if (m.DiveNumber < std::numeric_limits<int16_t>::min() || m.DiveNumber > std::numeric_limits<int16_t>::max()) {
+        throw OverflowFailure();
+    }
+    ShowActivity(m.seams.messages, static_cast<int16_t>(m.DiveNumber));
+}
+
+}  // namespace
+
+StorageOutcome ApplyStorageDecision(VyperComm& m, const ProfileTarget& target) {
+    const bool exists = m.platform.files.Exists(target.Path);
+    switch (DecideStorage(exists, exists && m.seams.storage.OnlyNewDives(), m.seams.storage.Overwrite())) {
+    case StorageDecision::Store:
+        return StorageOutcome::Store;
+    case StorageDecision::StopTransfer:
+        m.seams.messages.AddLineShown(QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."));
+        cmdStop_Click(m);
+        return StorageOutcome::Stop;
+    case StorageDecision::SkipStored:
+        m.seams.messages.AddItem(QStringLiteral("Dieser Tauchgang wurde bereits abgespeichert:"));
+        m.seams.messages.AddLineShown(target.FileName);
+        ShowActivityForDive(m);
+        return StorageOutcome::Skip;
+    case StorageDecision::AskUser:
+        break;
+    }
+    const int answer = m.platform.boxes.Show(OverwriteQuestion(target.FileName),
+                                             style::YesNo | style::Question | style::DefaultButton2, kMessageTitle);
+    if (answer == answer::Yes) return StorageOutcome::Store;
+    ShowActivityForDive(m);
+    return StorageOutcome::Skip;
+}
+
+void StoreDiveShown(VyperComm& m, const DiveRecord& record, const ProfileTarget& target) {
+    StoreDive(m.platform.files, m.seams.messages, m.seams.files, record, target);
+    if (record.EndedByMarker) ShowActivityForDive(m);
+}
+
+}  // namespace vyper

@@ -1,0 +1,88 @@
+#pragma once
+// The core on the platform fakes and on stand-ins for the window's seams: what the tests and
+// the fuzzers drive when the window is not what they look at.
+
+#include <QDir>
+#include <QStringList>
+
+#include "link/UserChoices.h"
+#include "support/Fakes.h"
+#include "transfer/VyperComm.h"
+
+namespace vyper::testing {
+
+// A message list that keeps its lines and which one is selected.
+class RecordingSink : public MessageSink {
+public:
+    void AddItem(const QString& line) override { lines.append(line); }
+    void SelectLast() override { selected = static_cast<int>(lines.size()) - 1; }
+    void AddLineShown(const QString& line) override {
+        AddItem(line);
+        SelectLast();
+    }
+    void Refresh() override {}
+    QStringList lines;
+    int selected = -1;
+};
+
+class RecordingCounters : public CountersDisplay {
+public:
+    void ShowBytes(int32_t total) override { bytes = total; }
+    void ShowDives(int32_t number) override { dives = number; }
+    void ShowErrors(int16_t count) override { errors = count; }
+    void MarkErrors(bool failed) override { errorsMarked = failed; }
+    void RefreshErrors() override {}
+    int32_t bytes = 0;
+    int32_t dives = 0;
+    int16_t errors = 0;
+    bool errorsMarked = false;
+};
+
+// The user's choices as plain fields, set by the test.
+class FixedChoices : public LinkChoices, public TransferControls, public StorageChoices {
+public:
+    QString InterfaceText() const override { return interfaceText; }
+    QString PortText() const override { return portText; }
+    QString DelayText() const override { return delayText; }
+    QString DiveCountText() const override { return diveCountText; }
+    QString ErrorLimitText() const override { return errorLimitText; }
+    void FocusClose() override { ++closeFocused; }
+    bool OnlyNewDives() const override { return onlyNew; }
+    OverwritePolicy Overwrite() const override { return overwrite; }
+
+    QString interfaceText = kInterfaceOriginal;
+    QString portText = QStringLiteral("2");
+    QString delayText = QStringLiteral("0");
+    QString diveCountText = QStringLiteral("Alle");
+    QString errorLimitText = QStringLiteral("3");
+    bool onlyNew = false;
+    OverwritePolicy overwrite = OverwritePolicy::Never;
+    int closeFocused = 0;
+};
+
+class RecordingTimer : public IntervalTimer {
+public:
+    int Interval() const override { return interval; }
+    void SetInterval(int ms) override { interval = ms; }
+    int interval = 0;
+};
+
+// The core with everything of the window replaced, and a profile folder of its own.
+struct CoreRig {
+    CoreRig();
+    TestPlatform p;
+    RecordingSink messages;
+    RecordingSink files;
+    RecordingCounters counters;
+    FixedChoices choices;
+    RecordingTimer control;  // timDownLoadCtrl
+    RecordingTimer poll;     // timChkRxDone
+    VyperComm m;
+
+    // Runs ticks of the control timer while it is on, at most `limit`; returns how many ran.
+    int RunTicks(int limit = 50);
+    // The profile files stored so far, by name.
+    QStringList ProfileFiles() const { return QDir(m.ProfileFolder).entryList(QDir::Files, QDir::Name); }
+};
+
+}  // namespace vyper::testing
