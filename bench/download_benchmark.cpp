@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <sys/resource.h>
 
+#include "platform/PortDevices.h"
 #include "platform/FileWriter.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/MessageBoxes.h"

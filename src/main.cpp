@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "platform/PortDevices.h"
 #include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/FileWriter.h"

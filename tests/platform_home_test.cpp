@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "platform/PortDevices.h"
 #include "platform/AppInfo.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SettingsStore.h"

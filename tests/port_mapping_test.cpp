@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/PortDevices.h"
 #include "platform/SettingsStore.h"
 #include "support/FakeDevices.h"
 #include "ui/main/PortMappingDialog.h"

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/PortDevices.h"
 #include "platform/SettingsStore.h"
 
 using namespace vyper;

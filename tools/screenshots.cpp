@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <cstdio>
 
+#include "platform/PortDevices.h"
 #include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/FileWriter.h"

@@ -65,7 +65,6 @@ bool IsPseudoTerminal(int fd) {
 
 }  // namespace
 
-QString DefaultDevicePath(int port) { return QStringLiteral("/dev/ttyS%1").arg(port - 1); }
 
 PosixSerialControl::PosixSerialControl(PathForPort pathForPort)
     : pathForPort_(std::move(pathForPort)), notifier_(new QObject) {}

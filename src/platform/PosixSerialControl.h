@@ -56,7 +56,4 @@ private:
     QObject* notifier_;
 };
 
-// The device path for COMn when the settings give none: /dev/ttyS<n-1>.
-QString DefaultDevicePath(int port);
-
 }  // namespace vyper

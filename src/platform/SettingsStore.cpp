@@ -3,8 +3,6 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "platform/PosixSerialControl.h"
-
 namespace vyper {
 
 namespace {
@@ -14,9 +12,6 @@ QString UserSettingsPath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Vyper-Grundelnetz.conf");
 }
-
-const QString kPortsSection = QStringLiteral("Ports");
-QString PortKey(int port) { return QStringLiteral("COM%1").arg(port); }
 }  // namespace
 
 IniSettingsStore::IniSettingsStore() : filePath_(UserSettingsPath()) {}
@@ -57,20 +52,6 @@ void MemorySettingsStore::Remove(const QString& section, const QString& key) { v
 
 bool MemorySettingsStore::Contains(const QString& section, const QString& key) const {
     return values_.count({section, key}) != 0;
-}
-
-QString DevicePathForPort(const SettingsStore& store, int port) {
-    const QString configured = StoredDevicePath(store, port);
-    return configured.isEmpty() ? DefaultDevicePath(port) : configured;
-}
-
-QString StoredDevicePath(const SettingsStore& store, int port) {
-    return store.Load(kPortsSection, PortKey(port)).trimmed();
-}
-
-void StoreDevicePath(SettingsStore& store, int port, const QString& path) {
-    if (path.isEmpty()) store.Remove(kPortsSection, PortKey(port));
-    else store.Save(kPortsSection, PortKey(port), path);
 }
 
 }  // namespace vyper

@@ -53,13 +53,4 @@ private:
     std::map<std::pair<QString, QString>, QString> values_;
 };
 
-// The device path for COM<port>: the optional entry COM<port> of section "Ports",
-// else /dev/ttyS<port-1>.
-QString DevicePathForPort(const SettingsStore& store, int port);
-// The entry COM<port> of section "Ports" without surrounding blanks; "" when there is none.
-QString StoredDevicePath(const SettingsStore& store, int port);
-// Writes `path` as the entry COM<port> of section "Ports"; an empty path removes the entry,
-// so that the port falls back to /dev/ttyS<port-1>.
-void StoreDevicePath(SettingsStore& store, int port, const QString& path);
-
 }  // namespace vyper

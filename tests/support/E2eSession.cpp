@@ -1,3 +1,4 @@
+#include "platform/PortDevices.h"
 #include "support/E2eSession.h"
 
 #include <gtest/gtest.h>

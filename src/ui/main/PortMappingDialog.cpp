@@ -1,3 +1,4 @@
+#include "platform/PortDevices.h"
 #include "ui/main/PortMappingDialog.h"
 
 #include <QGridLayout>

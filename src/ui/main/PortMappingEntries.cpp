@@ -1,3 +1,4 @@
+#include "platform/PortDevices.h"
 #include "ui/main/PortMappingEntries.h"
 
 #include <QFileInfo>
