@@ -1,15 +1,15 @@
 // The dive conversion over arbitrary answers: any bytes, any count up to and past the
-// buffer's end, answers marked overlong, every overwrite policy, the only-new-dives box and
-// any answers to the overwrite question. Each answer is converted twice, so that the second
-// conversion meets the file the first one wrote. Files go to a temporary profile folder
-// that is emptied for every input.
+// buffer's end, answers marked overlong, damaged or cut, every overwrite policy, the
+// only-new-dives stop, any answers to the overwrite question and a full disk. Each answer is
+// converted twice, so that the second conversion meets the file the first one wrote.
 //
 // Input: [options byte] [box answers byte] [count mode byte] [count: 2 bytes]
 //        [dive number: 4 bytes] then the answer's bytes.
-#include <QDir>
-#include <QFileInfo>
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 
+#include "FuzzCore.h"
 #include "FuzzSupport.h"
 #include "platform/MessageBoxes.h"
 #include "transfer/ConvertProfileBuffer.h"
@@ -17,24 +17,24 @@
 using namespace vyper;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzing::MainWindowRig& rig = fuzzing::FreshRig();
-    VyperComm& m = rig.m();
+    const auto core = std::make_unique<fuzzing::FuzzCore>();
+    VyperComm& m = core->m;
 
     fuzzing::InputReader in(data, size);
     const uint8_t options = in.Byte();
     switch (options % 3) {
-        case 0: rig.window->optNever->SetValue(true); break;
-        case 1: rig.window->optAsk->SetValue(true); break;
-        default: rig.window->optAlways->SetValue(true); break;
+        case 0: core->choices.overwrite = OverwritePolicy::Never; break;
+        case 1: core->choices.overwrite = OverwritePolicy::Ask; break;
+        default: core->choices.overwrite = OverwritePolicy::Always; break;
     }
-    rig.window->chkAbortWhenOldDive->SetValue((options & 0x04) ? 1 : 0);
+    core->choices.onlyNew = (options & 0x04) != 0;
     m.DownloadState = (options & 0x08) ? 2 : 0;
+    m.TransferActive = m.DownloadState != 0;
     const bool overlong = (options & 0x10) != 0;
-
-    const uint8_t answers = in.Byte();
-    for (int i = 0; i < 8; ++i) {
-        rig.platform.boxes.answers.push_back(((answers >> i) & 1) ? answer::Yes : answer::No);
-    }
+    const bool damaged = (options & 0x20) != 0;
+    const bool ended = (options & 0x40) == 0;
+    core->fileStore.diskFull = (options & 0x80) != 0;
+    core->boxes.yesBits = in.Byte();
 
     const uint8_t countMode = in.Byte();
     const uint16_t countArgument = in.Word();
@@ -45,24 +45,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t held = static_cast<int32_t>(std::min<qsizetype>(bytes.size(), kBufferSize));
     for (int32_t i = 0; i < held; ++i) m.ProfileBuffer[i] = static_cast<uint8_t>(bytes[i]);
 
+    // Mostly as many bytes as arrived: a count far beyond them makes a dive of thousands of
+    // zero bytes, whose file takes long to build, so such counts come less often.
     int32_t count = held;
-    switch (countMode % 4) {
-        case 0: break;                                                  // as many bytes as arrived
-        case 1: count = countArgument % (kBufferSize + 1); break;       // any count the buffer holds
-        case 2: count = kBufferSize + countArgument % 64; break;        // past the buffer's end
-        default: count = static_cast<int32_t>(diveNumber); break;       // any count at all
+    switch (countMode % 8) {
+        case 6: count = countArgument % (kBufferSize + 1); break;       // any count the buffer holds
+        case 7:
+            count = (countArgument & 1) ? kBufferSize + countArgument % 64  // past the buffer's end
+                                        : static_cast<int32_t>(diveNumber);  // any count at all
+            break;
+        default: break;
     }
 
     for (int pass = 0; pass < 2; ++pass) {
         m.ProfileCount = count;
         m.ProfileOverlong = overlong;
+        m.ProfileDamaged = damaged;
+        m.ProfileAnswerEnded = ended;
+        m.ProfileLastPacketLength = ended ? std::max(count, 0) % 32 : 0;
         ConvertProfileBuffer(m);
     }
 
-    // Every file listed as written must exist, in the profile folder.
-    for (int i = 0; i < rig.window->lstFiles->ListCount(); ++i) {
-        const QString name = rig.window->lstFiles->item(i)->text();
-        if (!QFileInfo::exists(QDir(m.ProfileFolder).filePath(name))) fuzzing::Finding("listed file was not written");
+    // Every file listed as stored lies in the profile folder, whole; and nothing lies there
+    // that was not listed.
+    for (const QString& name : core->files.lines) {
+        const auto file = core->fileStore.files.find(m.ProfileFolder + QLatin1Char('/') + name);
+        if (file == core->fileStore.files.end()) fuzzing::Finding("listed file was not written");
+        if (!file->second.endsWith("\r\n")) fuzzing::Finding("stored file does not end with its line end");
     }
+    if (core->fileStore.files.size() > static_cast<std::size_t>(core->files.lines.size())) {
+        fuzzing::Finding("a file was written that the list does not name");
+    }
+    if (m.DivesStored > m.DiveAnswers) fuzzing::Finding("more dives stored than answered");
+    if (core->fileStore.diskFull && m.DivesStored != 0) fuzzing::Finding("a dive counted as stored on a full disk");
     return 0;
 }

@@ -14,14 +14,23 @@
 #include "ui/viewer/PictureBox.h"
 #include "ui/viewer/ProfilePlot.h"
 #include "ui/viewer/ProfileReader.h"
-#include "ui/viewer/frmShowDive.h"
 
 using namespace vyper;
 
+// The picture box's size in twips, from the viewer's design.
+constexpr int kPictureHeightTwips = 4395;
+constexpr int kPictureWidthTwips = 7275;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Painting text needs the fonts of a GUI application; no window is made.
+    fuzzing::EnsureGuiApplication();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::InputReader in(data, size);
-    int height = frmShowDive::PictureHeightTwips();
-    int width = frmShowDive::PictureWidthTwips();
+    int height = kPictureHeightTwips;
+    int width = kPictureWidthTwips;
     const uint8_t sizeChoice = in.Byte();
     if (sizeChoice >= 0xF0) {
         height = static_cast<int16_t>(in.Word());

@@ -1,24 +1,29 @@
 // The receive handler over arbitrary byte streams from the line, in every transfer state
-// and for both interfaces, followed by the settings report over whatever the receive
-// buffer then holds.
+// and for both interfaces, followed by the report of one settings block (picked by the mode
+// argument) over whatever the receive buffer then holds.
 //
 // Input: [state/interface/feed byte] [expected-count mode] [mode argument: 4 bytes]
-//        [repeat byte] then the bytes that arrive on the line.
+//        [prefill byte] then the bytes that arrive on the line.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
+#include "FuzzCore.h"
 #include "FuzzSupport.h"
 #include "link/Commands.h"
 #include "link/Reception.h"
+#include "transfer/ReceivePoll.h"
 #include "transfer/ReceivePoll.h"
 #include "transfer/SettingsReport.h"
 
 using namespace vyper;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzing::MainWindowRig& rig = fuzzing::FreshRig();
-    VyperComm& m = rig.m();
-    rig.platform.serial.SetInputLen(1);
+    const auto core = std::make_unique<fuzzing::FuzzCore>();
+    VyperComm& m = core->m;
+    fuzzing::FuzzSerial& port = core->serial;
+    port.SetInputLen(1);
+    port.SetPortOpen(true);
 
     fuzzing::InputReader in(data, size);
     const uint8_t choice = in.Byte();
@@ -42,35 +47,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             m.ExpectedCount = 0;
             break;
     }
-    // Repeating the stream reaches answers longer than the profile buffer with short inputs.
-    // The repeated stream is kept a little longer than the buffers hold. Short packets each
-    // add a line to the message list, which costs more per byte; they get fewer bytes.
-    int repeats = 1 + in.Byte() % 64;
-    const QByteArray stream = in.Rest();
-    const qsizetype limit = m.ExpectedCount >= 35 ? 9300 : 400;
-    if (!stream.isEmpty()) repeats = static_cast<int>(std::min<qsizetype>(repeats, 1 + limit / stream.size()));
-
-    for (int r = 0; r < repeats; ++r) {
-        rig.platform.serial.Receive(stream);
-        while (rig.platform.serial.InBufferCount() > 0) {
-            if (throughPoll) {
-                rig.window->timChkRxDone_Timer();
-            } else {
-                rig.window->comVyper_OnComm();
-            }
+    // The buffers' ends are reached without thousands of bytes per input: the answer may
+    // find the profile buffer nearly full already (the payload of earlier packets), and a
+    // packet expected longer than the receive buffer may be nearly at its end (bytes that
+    // came before). Both are states that a long enough stream reaches on its own.
+    const uint8_t prefill = in.Byte();
+    if (prefill >= 0xC0) {
+        const int32_t room = 4 * (prefill & 0x3F);
+        m.ProfileCount = kBufferSize - room;
+        if (m.ExpectedCount > kBufferSize) m.RxCount = kBufferSize - (prefill & 0x3F);
+    }
+    port.Receive(in.Rest());
+    while (port.InBufferCount() > 0) {
+        if (throughPoll) {
+            timChkRxDone_Timer(m);
+        } else {
+            comVyper_OnComm(m);
         }
     }
     // Events after the queue ran empty change nothing.
-    rig.window->comVyper_OnComm();
-    rig.window->timChkRxDone_Timer();
+    comVyper_OnComm(m);
+    timChkRxDone_Timer(m);
 
     if (m.RxCount < 0 || m.RxCount > kBufferSize) fuzzing::Finding("RxCount outside the receive buffer");
     if (m.ProfileCount < 0 || m.ProfileCount > kBufferSize) fuzzing::Finding("ProfileCount outside the buffer");
     if (m.RxTotal < 0) fuzzing::Finding("byte counter ran backwards");
+    if (core->counters.bytes != m.RxTotal) fuzzing::Finding("byte counter shown is not the one counted");
     for (int32_t i = 0; i < m.ProfileCount; ++i) {
         if (m.ProfileBuffer[i] < 0 || m.ProfileBuffer[i] > 255) fuzzing::Finding("payload element is no byte");
     }
 
-    for (int block = 0; block < 4; ++block) (void)SettingsReportLines(block, m.RxBuffer);
+    (void)SettingsReportLines(static_cast<int>(argument % 4), m.RxBuffer);
     return 0;
 }

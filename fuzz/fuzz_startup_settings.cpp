@@ -1,21 +1,21 @@
-// Start-up over arbitrary stored settings: the four stored texts go into a settings store,
-// the main window is built from it (and its start-up runs), then closed, which stores the
-// settings again. Whatever was stored, the window must come up with choices it can use.
+// The start-up's checks over arbitrary stored settings: whatever the four stored texts hold,
+// the choices that the window is given are ones it can use, or the failure is one that the
+// start-up reports in its box.
 //
-// Input: [presence byte] [three length bytes] then the texts of CommPort/Number,
-// CommPort/Delay, CommPort/InterfaceType and Settings/LoadOnlyNewDvies, one after the
-// other (the last takes the rest), each as UTF-8.
-#include <QCoreApplication>
+// Input: [three length bytes] then the texts of CommPort/Number, CommPort/Delay,
+// CommPort/InterfaceType and Settings/LoadOnlyNewDvies, one after the other (the last takes
+// the rest), each as UTF-8.
 #include <cstdint>
 
 #include "FuzzSupport.h"
 #include "link/UserChoices.h"
+#include "platform/Failure.h"
+#include "ui/main/StartUpChoices.h"
 
 using namespace vyper;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::InputReader in(data, size);
-    const uint8_t present = in.Byte();
     const int lengths[3] = {in.Byte(), in.Byte(), in.Byte()};
     const QByteArray rest = in.Rest();
     QString texts[4];
@@ -26,30 +26,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     texts[3] = QString::fromUtf8(rest.mid(at));
 
-    testing::TestPlatform platform;
-    const QString keys[4][2] = {{QStringLiteral("CommPort"), QStringLiteral("Number")},
-                                {QStringLiteral("CommPort"), QStringLiteral("Delay")},
-                                {QStringLiteral("CommPort"), QStringLiteral("InterfaceType")},
-                                {QStringLiteral("Settings"), QStringLiteral("LoadOnlyNewDvies")}};
-    for (int i = 0; i < 4; ++i) {
-        if (present & (1 << i)) platform.settings.Save(keys[i][0], keys[i][1], texts[i]);
-    }
+    const int32_t port = PortNumberFromText(texts[0]);
+    if (port < 1 || port > 4) fuzzing::Finding("port number outside 1..4");
 
-    {
-        frmVyper window(platform.Services());
-        VyperComm& m = window.Module();
-        if (m.CommPortNumber < 1 || m.CommPortNumber > 4) fuzzing::Finding("port number outside 1..4");
-        const int onlyNew = window.chkAbortWhenOldDive->Value();
+    const QString delayText = DelayTextFromStored(texts[1]);
+    if (delayText.isEmpty()) fuzzing::Finding("empty delay shown");
+    const int32_t delay = CommandDelayFromText(delayText);
+    if (delay < 0 || delay > 2000) fuzzing::Finding("command delay outside 0..2000");
+
+    const QStringList entries{kInterfaceSelfBuilt, kInterfaceOriginal};
+    const QString entry = InterfaceEntryFromStored(texts[2], entries);
+    if (!entries.contains(entry)) fuzzing::Finding("interface entry not in the list");
+    if (entry != texts[2] && entry != kInterfaceOriginal) fuzzing::Finding("unknown interface not the original");
+
+    try {
+        const int16_t onlyNew = OnlyNewValueFromStored(texts[3]);
         if (onlyNew < 0 || onlyNew > 2) fuzzing::Finding("check box value outside 0..2");
-        const int delay = CommandDelayFromText(window.txtComDelay->Text());
-        if (delay < 0 || delay > 2000) fuzzing::Finding("command delay outside 0..2000");
-        if (m.platform.serial.PortOpen()) fuzzing::Finding("port open after start-up");
-        window.close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    if (!platform.settings.Contains(QStringLiteral("CommPort"), QStringLiteral("Number"))) {
-        fuzzing::Finding("settings not stored at shut-down");
+    } catch (const RuntimeFailure&) {
+        // Reported by the start-up in its box; the other choices stand.
     }
     return 0;
 }

@@ -1,14 +1,15 @@
 #!/bin/sh
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # in build/fuzz and runs each for the given time. Usage: scripts/fuzz.sh [seconds] [target...]
-# Targets: reception convert_profile profile_viewer number_text startup_settings (default all).
+# Targets: reception convert_profile transfer profile_viewer number_text startup_settings
+# (default all).
 # The committed seeds in fuzz/corpus/<target> are only read; what the fuzzer finds new goes
 # to build/fuzz/corpus/<target>, a finding's input to build/fuzz/findings/<target>/.
 set -eu
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-10}"
 if [ "$#" -gt 0 ]; then shift; fi
-TARGETS="${*:-reception convert_profile profile_viewer number_text startup_settings}"
+TARGETS="${*:-reception convert_profile transfer profile_viewer number_text startup_settings}"
 BUILD=build/fuzz
 JOBS="${JOBS:-$(nproc)}"
 
@@ -17,14 +18,17 @@ CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release 
 cmake --build "$BUILD" -j "$JOBS" --target vyper_fuzzers
 
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+# Without the allocation stacks that AddressSanitizer records for every allocation (most of
+# the time of an input otherwise); to see them for a finding, run its input again without it.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:malloc_context_size=0"
 export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 failed=""
 for t in $TARGETS; do
   case "$t" in
-    convert_profile) max_len=9000 ;;
+    reception) max_len=1024 ;;
+    convert_profile|transfer) max_len=2048 ;;
     profile_viewer) max_len=16384 ;;
     *) max_len=4096 ;;
   esac

@@ -94,9 +94,8 @@ void comVyper_OnComm(Link& m, int16_t downloadState) {
     m.io.counters.RefreshErrors();
     SerialControl& port = m.comVyper();
     if (port.InBufferCount() <= 0) return;
-    const QByteArray input = port.Input();
-    if (input.isEmpty()) return;
-    const int32_t b = static_cast<uint8_t>(input[0]);
+    const int32_t b = port.InputByte();
+    if (b < 0) return;
     ++m.RxBytesTaken;
 
     if (m.RxCount >= kBufferSize) {

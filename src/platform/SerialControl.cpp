@@ -49,6 +49,11 @@ void SerialControl::SetCommPort(int port) {
     commPort_ = port;
 }
 
+int SerialControl::InputByte() {
+    const QByteArray bytes = Input();
+    return bytes.isEmpty() ? -1 : static_cast<uint8_t>(bytes[0]);
+}
+
 void SerialControl::SetDTREnable(bool on) {
     dtr_ = on;
     if (PortOpen()) ApplyModemLines();

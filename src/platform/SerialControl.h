@@ -80,6 +80,10 @@ public:
     // Removes and returns at most InputLen waiting bytes (all of them when InputLen is 0).
     // Throws SerialFailure(NotOpen) on a closed port.
     virtual QByteArray Input() = 0;
+    // Input for the receive handler, which takes one byte per call: the first byte that
+    // Input returns (as an unsigned value), -1 when it returns none. Throws as Input does.
+    // A control may serve it without building a byte array.
+    virtual int InputByte();
     // Queues the bytes for sending and returns. Throws SerialFailure(NotOpen) on a closed
     // port and SerialFailure(Other) when the device refuses the write.
     virtual void Output(const QByteArray& bytes) = 0;

@@ -64,6 +64,7 @@ QString MarkerText(int byte) {
 ProfileWalk WalkProfile(std::span<const int32_t> bytes, int16_t sampleInterval) {
     ProfileWalk walk;
     if (bytes.size() < static_cast<std::size_t>(kMinimumDiveBytes)) return walk;
+    walk.Entries.reserve(bytes.size());  // at most one entry per byte walked
     int16_t depth = 0;
     int16_t lowest = 9999;
     int32_t elapsed = 0;

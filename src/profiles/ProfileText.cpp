@@ -23,16 +23,22 @@ QString Two(int value) { return ZeroPad(value, 2); }
 }  // namespace
 
 QByteArray ProfileHeadBytes(const DiveRecord& record) {
-    QStringList lines{QStringLiteral("Time [s]\tDepth [m]")};
+    // A dive has thousands of samples: their lines (digits and TABs, the same bytes in every
+    // code page) go straight into the bytes instead of through a text per line.
+    QByteArray out("Time [s]\tDepth [m]\r\n");
+    out.reserve(out.size() + static_cast<qsizetype>(record.Entries.size()) * 12);
     for (const ProfileEntry& e : record.Entries) {
         if (e.IsMarker()) {
-            lines << QStringLiteral("=> ") + e.MarkerText;
+            out += ToWindows1252(QStringLiteral("=> ") + e.MarkerText);
         } else {
             // Elapsed time is written without a sign; it never runs backwards.
-            lines << QString::number(qAbs(static_cast<qint64>(e.ElapsedSeconds))) + Tabs(2) + QString::number(e.Depth);
+            out += QByteArray::number(qAbs(static_cast<qint64>(e.ElapsedSeconds)));
+            out += "\t\t";
+            out += QByteArray::number(e.Depth);
         }
+        out += "\r\n";
     }
-    return Lines(lines);
+    return out;
 }
 
 QByteArray ProfileTailBytes(const DiveRecord& r) {
