@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-10}"
 if [ "$#" -gt 0 ]; then shift; fi
 TARGETS="${*:-reception convert_profile transfer profile_viewer number_text startup_settings}"
-BUILD=build/fuzz
+BUILD="${FUZZ_BUILD:-build/fuzz}"
 JOBS="${JOBS:-$(nproc)}"
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -29,14 +29,15 @@ for t in $TARGETS; do
   case "$t" in
     reception) max_len=1024 ;;
     convert_profile|transfer) max_len=2048 ;;
-    profile_viewer) max_len=16384 ;;
+    profile_viewer) max_len=8192 ;;
     *) max_len=4096 ;;
   esac
   work="$BUILD/corpus/$t"
   findings="$BUILD/findings/$t"
   log="$BUILD/logs/$t.log"
   mkdir -p "$work" "$findings" "$(dirname "$log")"
-  if "$BUILD/fuzz/fuzz_$t" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
+  if [ -n "${RUNS:-}" ]; then limit="-runs=$RUNS"; else limit="-max_total_time=$SECONDS_EACH"; fi
+  if "$BUILD/fuzz/fuzz_$t" "$limit" -timeout=10 -rss_limit_mb=2048 \
       -max_len="$max_len" -print_final_stats=1 -artifact_prefix="$findings/" \
       "$work" "fuzz/corpus/$t" >"$log" 2>&1; then
     runs=$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 executions in \2 s/p' "$log" | tail -n 1)
