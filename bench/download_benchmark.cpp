@@ -7,10 +7,12 @@
 // transfer has ended, and whether any byte went out after the click.
 //
 // Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo] [--stop-after=S] [--messages]
+//                           [--save-log=FILE] (the emulator's log of the download, to compare runs)
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -164,6 +166,11 @@ int main(int argc, char* argv[]) {
         const double cpuSeconds = CpuSeconds() - cpuBefore;
 
         const LineTraffic t = TrafficFromLog(emulator.Log());
+        const QString saveLog = Option(args, QStringLiteral("--save-log"), QString());
+        if (!saveLog.isEmpty()) {
+            QFile out(saveLog);
+            if (out.open(QIODevice::WriteOnly)) out.write(emulator.Log().toUtf8());
+        }
         const int stored = static_cast<int>(QDir(window.Module().ProfileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files).size());
         const double perExchangeMs = kSendPausesMs + 5.0 * delay + kTickMs;
         const double lineSeconds = static_cast<double>(t.bytesToDevice + t.bytesFromDevice) * kSecondsPerByte;

@@ -11,7 +11,7 @@
 #include "link/ByteList.h"
 #include "text/NumberText.h"
 #include "link/UserChoices.h"
-#include "transfer/VyperComm.h"
+#include "link/LinkState.h"
 #include "platform/Failure.h"
 #include "text/Windows1252.h"
 #include "transfer/SettingsReport.h"
