@@ -2,7 +2,6 @@
 #include <tuple>
 
 #include "link/Reception.h"
-#include "transfer/ReceivePoll.h"
 #include "support/DiveBytes.h"
 #include "support/CoreRig.h"
 
@@ -14,20 +13,12 @@ namespace {
 // The core with its port open, in a given transfer state and interface.
 struct LinkRig : CoreRig {
     LinkRig(int16_t downloadState, int16_t interfaceType, int32_t expectedCount) {
-        p.serial.SetInputLen(1);
-        p.serial.SetPortOpen(true);
-        m.DownloadState = downloadState;
-        m.InterfaceType = interfaceType;
+        OpenPort(downloadState, interfaceType);
         m.ExpectedCount = expectedCount;
         // A profile answer through the self-built interface starts behind the echo, as the
         // profile commands announce it.
         m.ProfileEcho = downloadState == 2 && interfaceType == 2 ? 3 : 0;
     }
-    void Arrive(const QByteArray& bytes) {  // one receive call per byte
-        p.serial.Receive(bytes);
-        while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
-    }
-    QStringList NewLines() const { return messages.lines; }
     QByteArray Profile() const { return ToBytes({m.ProfileBuffer.begin(), m.ProfileBuffer.begin() + m.ProfileCount}); }
 };
 QByteArray Payload(int length, int first) {
@@ -82,7 +73,7 @@ TEST(Reception, PacketsEndByTheirLengthByteThroughEitherCable) {
             expected += payload;
             t.Arrive(echo + ProfilePacket(payload));
         }
-        EXPECT_EQ(t.NewLines(), c.lines);
+        EXPECT_EQ(t.messages.lines, c.lines);
         EXPECT_EQ(t.Profile(), expected);
         EXPECT_EQ(t.m.RxCount, 0) << "no packet is left unfinished";
         const bool ended = c.lengths.back() < 32;
@@ -94,7 +85,7 @@ TEST(Reception, PacketsEndByTheirLengthByteThroughEitherCable) {
     }
     LinkRig empty(2, 1, 35);  // length 0: waits for a full packet
     empty.Arrive(ProfilePacket({}));
-    EXPECT_TRUE(empty.NewLines().isEmpty());
+    EXPECT_TRUE(empty.messages.lines.isEmpty());
 }
 
 TEST(Reception, BadChecksumsAreLoggedInEveryStateAndAddNothing) {
@@ -113,7 +104,7 @@ TEST(Reception, BadChecksumsAreLoggedInEveryStateAndAddNothing) {
     for (const auto& c : cases) {
         LinkRig t(c.downloadState, c.interfaceType, c.expectedCount);
         t.Arrive(c.bytes);
-        EXPECT_EQ(t.NewLines(), QStringList{c.line});
+        EXPECT_EQ(t.messages.lines, QStringList{c.line});
         EXPECT_EQ(std::tuple(t.m.ProfileCount, t.m.RxTotal, t.m.RxCount), std::tuple(0, 0, 0));
         EXPECT_EQ(t.m.ExpectedCount, c.expectedCount) << "a bad first packet keeps the echo count";
     }
@@ -124,12 +115,12 @@ TEST(Reception, StrayBytesAndShortEchoedPacketsAreJudgedSafely) {
         LinkRig t(1, interfaceType, 0);
         ResetRxState(t.m);
         t.Arrive(Bytes({0x07, 0x00}));
-        EXPECT_EQ(t.NewLines(), QStringList{"01 Zeichen empfangen. CRC Falsch"}) << interfaceType;
+        EXPECT_EQ(t.messages.lines, QStringList{"01 Zeichen empfangen. CRC Falsch"}) << interfaceType;
         EXPECT_EQ(t.m.RxTotal, 0) << "the byte counter never runs backwards";
     }
     LinkRig t(1, 2, 5);  // exactly five bytes through the echoing interface: nothing behind the echo
     t.Arrive(WithChecksum(Bytes({1, 2, 3, 4})));
-    EXPECT_TRUE(t.NewLines().isEmpty());
+    EXPECT_TRUE(t.messages.lines.isEmpty());
     EXPECT_EQ(t.m.RxTotal, 2);
 }
 

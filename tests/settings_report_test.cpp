@@ -4,9 +4,8 @@
 
 #include "link/Commands.h"
 #include "link/Reception.h"
-#include "transfer/ReceivePoll.h"
+#include "support/CoreRig.h"
 #include "support/DiveBytes.h"
-#include "support/MainWindow.h"
 #include "transfer/ActivityIndicator.h"
 #include "transfer/SettingsReport.h"
 
@@ -88,11 +87,8 @@ TEST(SettingsReport, OnlyKeptRepliesAreReportedAndMissingBlocksAreNamed) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "interface " << c.interfaceType << ", " << c.spoilt.size() << " spoilt");
-        MainWindow t;
-        t.p.serial.SetInputLen(1);
-        t.p.serial.SetPortOpen(true);
-        t.m.InterfaceType = c.interfaceType;
-        t.m.DownloadState = 1;
+        CoreRig t;
+        t.OpenPort(1, c.interfaceType);
         for (int k = 0; k < 4; ++k) {
             ResetRxState(t.m);
             t.m.MemoryReadLength = 32;
@@ -105,16 +101,15 @@ TEST(SettingsReport, OnlyKeptRepliesAreReportedAndMissingBlocksAreNamed) {
             // Behind the reply a second one with other values and a right checksum: only
             // the first reply after the command can be the block.
             const QByteArray stray = echo + WithChecksum(head + QByteArray(32, '\x33'));
-            t.p.serial.Receive(echo + reply + stray);
-            while (t.p.serial.InBufferCount() > 0) comVyper_OnComm(t.m);
-            const qsizetype before = t.Lines().size();
+            t.Arrive(echo + reply + stray);
+            const qsizetype before = t.messages.lines.size();
             ReportSettingsBlock(t.m, static_cast<int16_t>(k));
             Reply rx{};
             for (qsizetype i = 0; i < reply.size(); ++i) rx[static_cast<size_t>(i)] = static_cast<unsigned char>(reply[i]);
             const QStringList block = c.spoilt.count(k) ? QStringList{UnreadBlockLine(k)} : SettingsReportLines(k, rx);
-            EXPECT_EQ(t.Lines().mid(before, block.size()), block) << "block " << k;
+            EXPECT_EQ(t.messages.lines.mid(before, block.size()), block) << "block " << k;
         }
-        EXPECT_EQ(t.Lines().mid(t.Lines().size() - 2), (QStringList{ActivityLine(1), c.closing}));
+        EXPECT_EQ(t.messages.lines.mid(t.messages.lines.size() - 2), (QStringList{ActivityLine(1), c.closing}));
         EXPECT_FALSE(t.p.serial.PortOpen());
     }
 }
