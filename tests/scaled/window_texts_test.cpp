@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QScrollBar>
@@ -18,7 +16,7 @@
 #include <vector>
 
 #include "platform/WindowFonts.h"
-#include "profiles/DiveRecord.h"
+#include "profiles/ProfileDecoding.h"
 #include "profiles/ProfileText.h"
 #include "support/CaptionFit.h"
 #include "support/DiveBytes.h"
@@ -37,17 +35,11 @@ namespace {
 
 double ScaleFactor() { return qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble(); }
 
-// The main window shown, with profile files stored into its folder and listed.
+// The main window shown.
 struct Shown : vyper::testing::MainWindow {
     Shown() {
         w.show();
         QCoreApplication::processEvents();
-    }
-    void Store(const QString& name, const QByteArray& bytes) {
-        QFile file(QDir(m.ProfileFolder).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        w.lstFiles->AddItem(name);
     }
 };
 
@@ -74,22 +66,6 @@ QStringList SettingsReport() {
     return SettingsReportLines(0, With({{34, 0x1A}, {35, 0x80}})) + SettingsReportLines(1, user) +
            SettingsReportLines(2, With({{21, 0x12}, {22, 0x34}})) +
            SettingsReportLines(3, With({{4, 5}, {6, 1}, {7, 2}, {8, 200}, {9, 1}, {11, 15}, {12, 15}}));
-}
-
-QStringList DiveSummary() {
-    DiveRecord r;
-    r.DateText = QStringLiteral("99-07-15");
-    r.DiveHour = 14;
-    r.DiveMinute = 5;
-    r.MaxDepth = 23;
-    r.DurationMinutes = 46;
-    r.SurfaceHours = 1;
-    r.SurfaceMinutes = 30;
-    r.AirTemperature = 25;
-    r.MaxDepthTemperature = 12;
-    r.OxygenPercent = 32;
-    r.SampleInterval = 20;
-    return DiveSummaryLines(r);
 }
 
 // Where a list line's label and value are inked, in the list's viewport, with the value's
@@ -124,31 +100,23 @@ LineInk ReadLine(ListBox* list, int row) {
 
 }  // namespace
 
-TEST(WindowTexts, DrawnAtTheScaleFactorInTheChosenFont) {
+// Labels, buttons, options, the check box, the frame, the heading and the viewer's
+// caption and button, at the scale factor in the chosen font: each text within the
+// rectangle it is drawn into, and each widget within its window.
+TEST(WindowTexts, EveryCaptionFitsItsBoxInTheChosenFont) {
     Shown t;
     EXPECT_DOUBLE_EQ(t.w.devicePixelRatioF(), ScaleFactor());
-    frmShowDive v(t.w.ViewerSourceOf(), &t.w);
-    for (QWidget* w : std::initializer_list<QWidget*>{&t.w, t.w.lstVyperComm, t.w.Label5, &v, v.lblInfo}) {
-        const QFontInfo info(w->font());
-        EXPECT_EQ(info.family(), QString::fromLatin1(kWindowFontFamily)) << w->metaObject()->className();
-        EXPECT_FALSE(info.bold());
-    }
-    const QFontInfo heading(t.w.Label8->font());
-    EXPECT_EQ(heading.family(), QString::fromLatin1(kWindowFontFamily));
-    EXPECT_TRUE(heading.bold());
-}
-
-// Labels, buttons, options, the check box, the frame, the heading and the viewer's
-// caption and button: each text within the rectangle it is drawn into, and each widget
-// within its window.
-TEST(WindowTexts, EveryCaptionFitsItsBox) {
-    Shown t;
     // A long, deep dive gives the viewer's widest caption.
     t.Store(QStringLiteral("lang.txt"), vyper::testing::ProfileFileBytes(LevelDive(6700, 20, 103)));
     t.w.lstFiles->SetListIndex(0);
     frmShowDive v(t.w.ViewerSourceOf(), &t.w);
     v.Form_Activate();
     ASSERT_TRUE(t.p.boxes.shown.empty());
+    for (QWidget* w : std::initializer_list<QWidget*>{&t.w, t.w.lstVyperComm, t.w.Label5, t.w.Label8, &v, v.lblInfo}) {
+        const QFontInfo info(w->font());
+        EXPECT_EQ(info.family(), QString::fromLatin1(kWindowFontFamily)) << w->metaObject()->className();
+        EXPECT_EQ(info.bold(), w == t.w.Label8) << "only the heading is bold";
+    }
 
     const struct {
         const char* name;
@@ -183,7 +151,8 @@ TEST(MessageList, ValuesOfABlockStandInOneColumnAndWhole) {
     const struct {
         const char* name;
         QStringList lines;
-    } blocks[] = {{"settings report", SettingsReport()}, {"dive summary", DiveSummary()}};
+    } blocks[] = {{"settings report", SettingsReport()},
+                  {"dive summary", DiveSummaryLines(DecodeDive(vyper::testing::DiveAnswer({}, {10, 10, 122, 246, 128})))}};
     for (const auto& block : blocks) {
         SCOPED_TRACE(block.name);
         Shown t;
