@@ -2,7 +2,6 @@
 
 #include <deque>
 
-#include "link/EchoCheck.h"
 #include "platform/MessageBoxes.h"
 #include "support/CoreRig.h"
 #include "support/DiveBytes.h"
@@ -102,55 +101,39 @@ QString LostLine(int place) {
 
 }  // namespace
 
-// However a transfer ends, it ends once: the timer stops, the port closes, TransferActive
-// falls (the window unlocks its choices), and the user is told in a line or in one box.
-TEST(TransferControl, EveryEndClosesThePortOnceAndSaysWhy) {
+// The limits typed in the window end a transfer after the tick that reaches them, once: the
+// dive limit with a box, the error limit with its lines. (The error limit after the last
+// dive, and the other ends, are in the end-to-end tests and the fault matrix.)
+TEST(TransferControl, TheDiveAndErrorLimitsEndATransferOnce) {
     const struct {
         const char* name;
         bool settings;
-        std::function<void(Session&)> prepare, afterFirstTick;
-        int ticks, files, errors;
-        QString evidence;  // a line of the list, or a part of the one box's text
+        const char *diveLimit, *errorLimit;
+        int ticks;
         bool box;
     } cases[] = {
-        {"error limit after the last dive", false, {}, {}, 8, 5, 3, kEnded, false},
-        {"dive limit", false, [](Session& s) { s.choices.diveCountText = QStringLiteral("2"); }, {}, 2, 2, 0,
-         QStringLiteral("Übertragung beendet"), true},
-        {"Stop", false, {}, [](Session& s) { cmdStop_Click(s.m); }, 1, 1, 0, kStopped, false},
-        {"settings read", true, {}, {}, 4, 0, 0, QStringLiteral("OK."), false},
-        {"settings read, error limit 0", true, [](Session& s) { s.choices.errorLimitText = QStringLiteral("0"); }, {}, 1,
-         0, 0, kEnded, false},
-        {"device lost", false, [](Session& s) { s.device.onDoEvents = [&s] { s.p.serial.deviceLost = true; }; }, {}, 1, 0,
-         1, QStringLiteral("Verbindung"), true},
-        {"wrong cable", false, [](Session& s) { s.choices.interfaceText = kInterfaceSelfBuilt; }, {}, 1, 0, 0,
-         WrongInterfaceLine(EchoVerdict::CableDoesNotEcho), false},
+        {"dive limit 2", false, "2", "3", 2, true},
+        {"error limit 0, download", false, "Alle", "0", 1, false},
+        {"error limit 0, settings read", true, "Alle", "0", 1, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Session s;
-        if (c.prepare) c.prepare(s);
+        s.choices.diveCountText = QString::fromUtf8(c.diveLimit);
+        s.choices.errorLimitText = QString::fromUtf8(c.errorLimit);
         if (c.settings) cmdGetVyperSettings_Click(s.m);
         else cmdDownload_Click(s.m);
-        EXPECT_EQ(s.activeChanges, std::vector<bool>{true});
-        timDownLoadCtrl_Timer(s.m);
-        if (c.afterFirstTick) c.afterFirstTick(s);
-        EXPECT_EQ(1 + s.RunTicks(), c.ticks);
-        std::vector<int> commands(c.ticks, c.settings ? 0x05 : 0x09);  // a next-dive request per tick after the first
-        if (!c.settings) commands[0] = 0x08;
-        EXPECT_EQ(s.device.commands, commands);
-        EXPECT_EQ(s.ProfileFiles().size(), c.files);
-        EXPECT_EQ(s.m.DivesConverted, c.files);
-        EXPECT_EQ(s.counters.errors, c.errors);
-        if (c.settings) {
-            EXPECT_EQ(s.m.SettingsStep, c.ticks);
-        }
-
+        EXPECT_EQ(s.RunTicks(), c.ticks);  // and the timer is off
+        EXPECT_EQ(s.device.commands.size(), c.ticks);
+        EXPECT_EQ(s.ProfileFiles().size(), c.settings ? 0 : c.ticks);
+        EXPECT_EQ(c.settings ? s.m.SettingsStep : s.m.DivesConverted, c.ticks);
         EXPECT_EQ(s.activeChanges, (std::vector<bool>{true, false}));
         EXPECT_FALSE(s.p.serial.PortOpen());
-        EXPECT_EQ(s.control.interval, 0);
         ASSERT_EQ(s.p.boxes.shown.size(), c.box ? 1u : 0u);
-        EXPECT_TRUE(c.box ? s.p.boxes.shown[0].text.contains(c.evidence) : s.messages.lines.contains(c.evidence));
-        EXPECT_EQ(s.messages.lines.count(kEnded), c.evidence == kEnded ? 1 : 0);
+        if (c.box) {
+            EXPECT_EQ(s.p.boxes.shown[0].text, QStringLiteral("Übertragung beendet"));
+        }
+        EXPECT_EQ(s.messages.lines.count(kEnded), c.box ? 0 : 1);
     }
 }
 
