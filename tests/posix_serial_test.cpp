@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "platform/PosixSerialControl.h"
 #include "support/Pty.h"
@@ -107,4 +108,12 @@ TEST(PosixSerialControl, AnnouncesEveryByteOnceWhateverTookItFromTheDevice) {
     while (events < 6 && clock.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QCoreApplication::processEvents();
     EXPECT_EQ(events, 6);
+}
+
+TEST(LineSettings, ParsesTheFourFieldsAndRefusesOthers) {
+    const LineSettings s = ParseLineSettings(QStringLiteral("2400,o,8,1"));
+    EXPECT_EQ(std::tuple(s.baud, s.parity, s.dataBits, s.stopBits), std::tuple(2400, 'o', 8, 1));
+    for (const char* bad : {"", "2400,o,8", "x,o,8,1", "2400,q,8,1", "2400,o,9,1", "2400,o,8,3"}) {
+        EXPECT_THROW(ParseLineSettings(QString::fromLatin1(bad)), RuntimeFailure) << bad;
+    }
 }
