@@ -99,28 +99,3 @@ TEST(ReplyWait, EndsAsTheLineBehaves) {
         EXPECT_LE(w.Elapsed(), c.to) << c.name;
     }
 }
-
-// An answer still coming in while the wait runs: the message loop that the wait's pauses
-// run takes each byte as it arrives, so the queue is empty whenever the wait looks. The
-// line is still busy, and the wait must not take the answer as finished.
-TEST(ReplyWait, BytesTakenByTheMessageLoopKeepTheLineBusy) {
-    CoreRig t;
-    t.OpenPort(2);
-    t.m.ExpectedCount = 35;
-    // Three full packets (96 bytes of a dive without a short packet), one byte per 5 ms pause.
-    QByteArray payload;
-    for (int i = 0; i < 96; ++i) payload.append(static_cast<char>(i % 100));
-    const QByteArray line = Packets(payload);
-    qsizetype next = 0;
-    int64_t lastByteAt = 0;
-    t.p.waits.onSleep = [&](int) {
-        if (next >= line.size()) return;
-        t.Arrive(line.mid(next++, 1));
-        lastByteAt = t.p.waits.now;
-    };
-    EXPECT_EQ(WaitForReply(t.m), WaitEnd::Quiet);
-    EXPECT_EQ(next, line.size()) << "the wait ended while the answer was coming in";
-    EXPECT_EQ(t.m.ProfileCount, 96);
-    EXPECT_GE(t.p.waits.now - lastByteAt, kQuietGapMs);
-    EXPECT_LT(t.p.waits.now - lastByteAt, kQuietGapMs + 2 * kQuietPollMs);
-}
