@@ -12,6 +12,7 @@
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -41,13 +42,22 @@ struct Shown : vyper::testing::MainWindow {
         w.show();
         QCoreApplication::processEvents();
     }
+    // The viewer on a stored dive with samples every 20 s up to `lastTime`, at `depth` metres.
+    std::unique_ptr<frmShowDive> Viewer(int lastTime, int depth) {
+        std::vector<std::pair<int, int>> samples;
+        for (int time = 20; time <= lastTime; time += 20) samples.push_back({time, depth});
+        Store(QStringLiteral("tg.txt"), vyper::testing::ProfileFileBytes(samples));
+        w.lstFiles->SetListIndex(0);
+        auto viewer = std::make_unique<frmShowDive>(w.ViewerSourceOf(), &w);
+        viewer->Form_Activate();
+        EXPECT_TRUE(p.boxes.shown.empty());
+        return viewer;
+    }
 };
 
-// Samples every `interval` seconds up to `lastTime`, at `depth` metres.
-std::vector<std::pair<int, int>> LevelDive(int lastTime, int interval, int depth) {
-    std::vector<std::pair<int, int>> samples;
-    for (int t = interval; t <= lastTime; t += interval) samples.push_back({t, depth});
-    return samples;
+// The width of a text from the left edge of its first glyph's ink to the right edge of its last.
+double InkWidth(const QFontMetricsF& fm, const QString& text) {
+    return fm.horizontalAdvance(text) - fm.leftBearing(text.front()) - fm.rightBearing(text.back());
 }
 
 using Reply = std::array<int32_t, kBufferSize>;
@@ -106,13 +116,8 @@ LineInk ReadLine(ListBox* list, int row) {
 TEST(WindowTexts, EveryCaptionFitsItsBoxInTheChosenFont) {
     Shown t;
     EXPECT_DOUBLE_EQ(t.w.devicePixelRatioF(), ScaleFactor());
-    // A long, deep dive gives the viewer's widest caption.
-    t.Store(QStringLiteral("lang.txt"), vyper::testing::ProfileFileBytes(LevelDive(6700, 20, 103)));
-    t.w.lstFiles->SetListIndex(0);
-    frmShowDive v(t.w.ViewerSourceOf(), &t.w);
-    v.Form_Activate();
-    ASSERT_TRUE(t.p.boxes.shown.empty());
-    for (QWidget* w : std::initializer_list<QWidget*>{&t.w, t.w.lstVyperComm, t.w.Label5, t.w.Label8, &v, v.lblInfo}) {
+    const auto v = t.Viewer(6700, 103);  // a long, deep dive gives the viewer's widest caption
+    for (QWidget* w : std::initializer_list<QWidget*>{&t.w, t.w.lstVyperComm, t.w.Label5, t.w.Label8, v.get(), v->lblInfo}) {
         const QFontInfo info(w->font());
         EXPECT_EQ(info.family(), QString::fromLatin1(kWindowFontFamily)) << w->metaObject()->className();
         EXPECT_EQ(info.bold(), w == t.w.Label8) << "only the heading is bold";
@@ -129,7 +134,7 @@ TEST(WindowTexts, EveryCaptionFitsItsBoxInTheChosenFont) {
           "Existierenden Tauchgang", "Individuell nachfragen", "Nur neue Tauchgänge laden",
           "Vyper Einstellungen auslesen", "Tauchgangsdaten übertragen", "Stop", "Ende", "TG ansehen",
           "Anzahl der zuletzt gemachten  Tauchgänge, die abgerufen werden:"}},
-        {"viewer", &v, {"Schließen", "Max.Tauchtiefe: 103m. Tauchzeit: 112min."}},
+        {"viewer", v.get(), {"Schließen", "Max.Tauchtiefe: 103m. Tauchzeit: 112min."}},
     };
     for (const auto& window : windows) {
         SCOPED_TRACE(window.name);
@@ -177,62 +182,47 @@ TEST(MessageList, ValuesOfABlockStandInOneColumnAndWhole) {
     }
 }
 
-// A line wider than its list is drawn whole: its start shows with the list scrolled to the
-// left, its end with the list scrolled to the right.
-TEST(MessageList, LinesWiderThanTheListScrollSideways) {
+// Every list line is drawn whole: one wider than its list shows its start with the list
+// scrolled to the left and its end scrolled to the right; the interface list shows both its
+// entries whole without scrolling.
+TEST(MessageList, EveryLineIsDrawnWholeScrolledSidewaysWhenWide) {
     const struct {
         const char* name;
         ListBox* frmVyper::*list;
-        QString line;
+        QString line;  // added, with a short line after it; empty: the list's entry `row`
+        int row;
     } cases[] = {
-        {"messages", &frmVyper::lstVyperComm, IncompleteReadLine(2)},
-        {"messages, banner", &frmVyper::lstVyperComm, QString(79, QLatin1Char('_'))},
-        {"files", &frmVyper::lstFiles, QStringLiteral("Tauchgang 1999-September-15 14 Uhr 05 (Kopie vom Baggersee Nord, Grundelnetz).txt")},
+        {"messages", &frmVyper::lstVyperComm, IncompleteReadLine(2), 0},
+        {"messages, banner", &frmVyper::lstVyperComm, QString(79, QLatin1Char('_')), 0},
+        {"files", &frmVyper::lstFiles, QStringLiteral("Tauchgang 1999-September-15 14 Uhr 05 (Kopie vom Baggersee Nord, Grundelnetz).txt"), 0},
+        {"interface, first", &frmVyper::lstInterfaceType, {}, 0},
+        {"interface, second", &frmVyper::lstInterfaceType, {}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Shown t;
         ListBox* list = t.w.*c.list;
-        list->AddLineShown(c.line);
-        QListWidgetItem* wide = list->item(list->ListCount() - 1);
-        list->AddLineShown(QStringLiteral("OK."));  // a short line after it
-        list->SetListIndex(-1);                     // drawn in the text colour, not the selection's
-        list->scrollToItem(wide);
+        const bool wide = !c.line.isEmpty();
+        if (wide) {
+            list->AddLineShown(c.line);
+            list->AddLineShown(QStringLiteral("OK."));
+            list->scrollToItem(list->item(list->ListCount() - 2));
+        }
+        QListWidgetItem* item = list->item(wide ? list->ListCount() - 2 : c.row);
+        list->SetListIndex(-1);  // drawn in the text colour, not the selection's
         QCoreApplication::processEvents();
         QScrollBar* bar = list->horizontalScrollBar();
-        ASSERT_GT(bar->maximum(), 0);
+        ASSERT_EQ(bar->maximum() > 0, wide);
+        EXPECT_TRUE(wide || list->viewport()->rect().contains(list->visualItemRect(item)));
         const QColor background = list->palette().color(QPalette::Base);
         bar->setValue(0);
-        const QRectF row = list->visualItemRect(wide);
-        const InkSpan start = InkExtent(list->viewport()->grab().toImage(), row, background);
+        const InkSpan start = InkExtent(list->viewport()->grab().toImage(), list->visualItemRect(item), background);
         bar->setValue(bar->maximum());
-        const QRectF shifted = list->visualItemRect(wide);
-        const InkSpan end = InkExtent(list->viewport()->grab().toImage(), shifted, background);
+        const InkSpan end = InkExtent(list->viewport()->grab().toImage(), list->visualItemRect(item), background);
         ASSERT_LE(start.left, start.right);
         ASSERT_LE(end.left, end.right);
         EXPECT_LE(end.right, list->viewport()->width());
-        const QFontMetricsF fm(list->font(), list);
-        const double inkWidth =
-            fm.horizontalAdvance(c.line) - fm.leftBearing(c.line.front()) - fm.rightBearing(c.line.back());
-        EXPECT_NEAR(end.right + bar->maximum() - start.left, inkWidth, 1.5);
-    }
-}
-
-TEST(MessageList, TheInterfaceListShowsBothChoicesWhole) {
-    Shown t;
-    ListBox* list = t.w.lstInterfaceType;
-    list->SetListIndex(-1);
-    const QImage image = list->viewport()->grab().toImage();
-    const QFontMetricsF fm(list->font(), list);
-    ASSERT_EQ(list->ListCount(), 2);
-    for (int row = 0; row < 2; ++row) {
-        const QString text = list->item(row)->text();
-        const QRect rect = list->visualItemRect(list->item(row));
-        EXPECT_TRUE(list->viewport()->rect().contains(rect)) << qPrintable(text);
-        const InkSpan ink = InkExtent(image, rect, list->palette().color(QPalette::Base));
-        EXPECT_NEAR(ink.Width(), fm.horizontalAdvance(text) - fm.leftBearing(text.front()) - fm.rightBearing(text.back()),
-                    1.5)
-            << qPrintable(text);
+        EXPECT_NEAR(end.right + bar->maximum() - start.left, InkWidth(QFontMetricsF(list->font(), list), item->text()), 1.5);
     }
 }
 
@@ -256,11 +246,8 @@ TEST(ViewerTexts, TimeLabelsStayWholeInsideThePicture) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lastTime);
         Shown t;
-        t.Store(QStringLiteral("tg.txt"), vyper::testing::ProfileFileBytes(LevelDive(c.lastTime, 20, 12)));
-        t.w.lstFiles->SetListIndex(0);
-        frmShowDive v(t.w.ViewerSourceOf(), &t.w);
-        v.Form_Activate();
-        ASSERT_TRUE(t.p.boxes.shown.empty());
+        const auto viewer = t.Viewer(c.lastTime, 12);
+        const frmShowDive& v = *viewer;
         const QImage picture = v.picDive->Picture();
         ASSERT_DOUBLE_EQ(picture.devicePixelRatio(), ScaleFactor());
         const double width = v.picDive->width();
@@ -273,10 +260,7 @@ TEST(ViewerTexts, TimeLabelsStayWholeInsideThePicture) {
         ASSERT_EQ(spans.size(), static_cast<size_t>(c.labels.size()));
         for (size_t i = 0; i < spans.size(); ++i) {
             const QString label = c.labels[static_cast<qsizetype>(i)];
-            const QString inked = label.trimmed();
-            const double inkWidth =
-                fm.horizontalAdvance(inked) - fm.leftBearing(inked.front()) - fm.rightBearing(inked.back());
-            EXPECT_NEAR(spans[i].Width(), inkWidth, 1.5) << qPrintable(label);
+            EXPECT_NEAR(spans[i].Width(), InkWidth(fm, label.trimmed()), 1.5) << qPrintable(label);
             EXPECT_LE(spans[i].right, width) << qPrintable(label);
         }
     }
