@@ -99,3 +99,25 @@ TEST(ReplyWait, EndsAsTheLineBehaves) {
         EXPECT_LE(w.Elapsed(), c.to) << c.name;
     }
 }
+
+// An answer still coming in while the wait runs: the message loop that the wait's pauses
+// run takes each byte as it arrives, so the queue is empty whenever the wait looks. The
+// line is still busy, and the wait must not take the answer as finished.
+TEST(ReplyWait, BytesTakenByTheMessageLoopKeepTheLineBusy) {
+    CoreRig t;
+    t.OpenPort(2);
+    t.m.ExpectedCount = 35;
+    const QByteArray line = Packets(QByteArray(96, '\x02'));  // three full packets: no short one ends them
+    qsizetype next = 0;
+    int64_t lastByteAt = 0;
+    t.p.waits.onSleep = [&](int) {  // a byte per pause, taken at once
+        if (next >= line.size()) return;
+        t.Arrive(line.mid(next++, 1));
+        lastByteAt = t.p.waits.now;
+    };
+    EXPECT_EQ(WaitForReply(t.m), WaitEnd::Quiet);
+    EXPECT_EQ(next, line.size()) << "the wait ended while the answer was coming in";
+    EXPECT_EQ(t.m.ProfileCount, 96);
+    EXPECT_GE(t.p.waits.now - lastByteAt, kQuietGapMs);
+    EXPECT_LT(t.p.waits.now - lastByteAt, kQuietGapMs + 2 * kQuietPollMs);
+}

@@ -113,6 +113,7 @@ TEST(TransferControl, TheDiveAndErrorLimitsEndATransferOnce) {
         bool box;
     } cases[] = {
         {"dive limit 2", false, "2", "3", 2, true},
+        {"dive limit 1, the error limit 0 reached as well", false, "1", "0", 1, true},
         {"error limit 0, download", false, "Alle", "0", 1, false},
         {"error limit 0, settings read", true, "Alle", "0", 1, false},
     };
