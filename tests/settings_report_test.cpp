@@ -16,13 +16,6 @@ namespace {
 
 using Reply = std::array<int32_t, kBufferSize>;
 
-// A reply buffer with the given bytes at the given positions, zeros elsewhere.
-Reply With(std::initializer_list<std::pair<int, int>> bytes) {
-    Reply rx{};
-    for (const auto& [position, value] : bytes) rx[static_cast<size_t>(position)] = value;
-    return rx;
-}
-
 const QString T = QStringLiteral("\t");
 
 }  // namespace
@@ -35,7 +28,7 @@ TEST(SettingsReport, DepthsAreTruncatedToWholeMetres) {
 }
 
 TEST(SettingsReport, BlockOneGivesIntervalDivesTimeSerialAndUserText) {
-    Reply rx = With({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
+    Reply rx = ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
     const QByteArray text = "Grundelnetz Vyper 01";
     for (int i = 0; i < 20; ++i) rx[static_cast<size_t>(16 + i)] = static_cast<unsigned char>(text[i]);
     const QStringList expected{
@@ -50,12 +43,12 @@ TEST(SettingsReport, BlockOneGivesIntervalDivesTimeSerialAndUserText) {
 
 TEST(SettingsReport, UserTextKeepsAllTwentyPositions) {
     // "ä", the euro sign, a tab that would break the columns, a byte the character set lacks, zeros.
-    const QString user = UserTextFromBytes(With({{16, 'A'}, {17, 0xE4}, {18, 0x80}, {19, 9}, {20, 0x81}}));
+    const QString user = UserTextFromBytes(ReplyWith({{16, 'A'}, {17, 0xE4}, {18, 0x80}, {19, 9}, {20, 0x81}}));
     EXPECT_EQ(user, QStringLiteral("Aä€") + QString(17, kUndisplayablePlaceholder));
 }
 
 TEST(SettingsReport, BlockThreeLinesFollowTheBytesAndLeaveOutAnUnknownMode) {
-    Reply rx = With({{4, 5}, {6, 1}, {7, 1}, {8, 200}, {9, 1}, {11, 15}, {12, 15}, {13, 0}, {21, 1}, {22, 4}});
+    Reply rx = ReplyWith({{4, 5}, {6, 1}, {7, 1}, {8, 200}, {9, 1}, {11, 15}, {12, 15}, {13, 0}, {21, 1}, {22, 4}});
     QStringList expected{
         QStringLiteral("Persönliche Einstellungen:") + T + T + QStringLiteral("5"),
         QStringLiteral("Maßsystem                  ") + T + T + QStringLiteral("metrisch"),

@@ -31,6 +31,7 @@ using vyper::testing::CaptionRooms;
 using vyper::testing::InkExtent;
 using vyper::testing::InkSpan;
 using vyper::testing::InkSpans;
+using vyper::testing::ReplyWith;
 
 namespace {
 
@@ -60,22 +61,14 @@ double InkWidth(const QFontMetricsF& fm, const QString& text) {
     return fm.horizontalAdvance(text) - fm.leftBearing(text.front()) - fm.rightBearing(text.back());
 }
 
-using Reply = std::array<int32_t, kBufferSize>;
-
-Reply With(std::initializer_list<std::pair<int, int>> bytes) {
-    Reply rx{};
-    for (const auto& [position, value] : bytes) rx[static_cast<size_t>(position)] = value;
-    return rx;
-}
-
 // A whole settings report: the lines of all four memory blocks.
 QStringList SettingsReport() {
-    Reply user = With({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
+    auto user = ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
     const QByteArray text = "Grundelnetz Vyper 01";
     for (int i = 0; i < 20; ++i) user[static_cast<size_t>(16 + i)] = static_cast<unsigned char>(text[i]);
-    return SettingsReportLines(0, With({{34, 0x1A}, {35, 0x80}})) + SettingsReportLines(1, user) +
-           SettingsReportLines(2, With({{21, 0x12}, {22, 0x34}})) +
-           SettingsReportLines(3, With({{4, 5}, {6, 1}, {7, 2}, {8, 200}, {9, 1}, {11, 15}, {12, 15}}));
+    return SettingsReportLines(0, ReplyWith({{34, 0x1A}, {35, 0x80}})) + SettingsReportLines(1, user) +
+           SettingsReportLines(2, ReplyWith({{21, 0x12}, {22, 0x34}})) +
+           SettingsReportLines(3, ReplyWith({{4, 5}, {6, 1}, {7, 2}, {8, 200}, {9, 1}, {11, 15}, {12, 15}}));
 }
 
 // Where a list line's label and value are inked, in the list's viewport, with the value's
