@@ -11,8 +11,8 @@ using namespace vyper::testing;
 
 // A download exchange whose answer has a spoilt packet, first, in the middle or last: the
 // profile command goes out through the real command procedure, the answer comes back (behind
-// the echo of the self-built interface) and is converted. The dive is a failed exchange, not
-// stored in part, and asked for again. (Whole dives, also with noise behind them, are stored
+// the echo of the self-built interface) and is converted. The dive is a failed exchange,
+// nothing of it is stored, and it is asked for again. (Whole dives, also with noise behind them, are stored
 // in the end-to-end tests and the fault matrix.)
 TEST(DamagedAnswers, ADiveWithASpoiltPacketIsDiscardedWhereverThePacketLies) {
     const struct {

@@ -226,8 +226,8 @@ TEST(OpenCommPortFailureText, NamesTheCauseAndTheDevice) {
     const QString busy = QStringLiteral("Schnittstelle COM3: wird bereits von einem anderem Programm oder Prozess verwendet.");
     const struct {
         SerialFailure failure;
-        QString start;  // of the text; the whole text when `part` is empty
-        QString part;   // somewhere in it
+        QString start;   // of the text; the whole text when `inside` is empty
+        QString inside;  // somewhere in it
     } cases[] = {
         {{K::AlreadyOpen, "", "x"}, busy, {}},
         {{K::PortBusy, "/dev/ttyS2", "x"}, busy, {}},
@@ -238,6 +238,6 @@ TEST(OpenCommPortFailureText, NamesTheCauseAndTheDevice) {
     };
     for (const auto& c : cases) {
         const QString text = OpenCommPortFailureText(c.failure, 3, "anna");
-        EXPECT_TRUE(c.part.isEmpty() ? text == c.start : text.startsWith(c.start) && text.contains(c.part)) << qPrintable(text);
+        EXPECT_TRUE(c.inside.isEmpty() ? text == c.start : text.startsWith(c.start) && text.contains(c.inside)) << qPrintable(text);
     }
 }
