@@ -22,14 +22,6 @@ ProfileEntry M(const char* text) { return ProfileEntry::Marker(QString::fromLati
 
 }  // namespace
 
-TEST(DiveDecoding, SampleIntervalHasAFloorOfTwenty) {
-    for (auto [stored, used] : {std::pair{19, 20}, std::pair{20, 20}, std::pair{255, 255}}) {
-        DiveHeaderBytes h;
-        h.interval = stored;
-        EXPECT_EQ(DecodeDiveHeader(DiveAnswer(h, {})).SampleInterval, used) << stored;
-    }
-}
-
 TEST(DiveDecoding, MaxDepthTemperatureIsTheByteBelowTheLowest128) {
     const auto at = [](std::initializer_list<std::pair<int, int>> values) {
         std::vector<int32_t> bytes(60, 7);
