@@ -14,7 +14,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include "platform/AppIcon.h"
 
@@ -43,16 +42,12 @@ ProcessResult RunProcess(const QString& program, const QStringList& arguments, c
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    ProcessResult result;
     if (!process.waitForFinished(120000)) {
         process.kill();
         process.waitForFinished();
-        result.output = QStringLiteral("did not finish: ") + process.errorString();
-        return result;
+        return {-1, QStringLiteral("did not finish: ") + process.errorString()};
     }
-    result.output = QString::fromUtf8(process.readAll());
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(process.readAll())};
 }
 
 // Installs this build with `cmake --install`, into `destdir` + `prefix` when `destdir` is set.
@@ -77,21 +72,14 @@ QStringList FilesBelow(const QString& root) {
 
 // The keys of the [Desktop Entry] group, with the values as written.
 QMap<QString, QString> ReadDesktopEntry(const QString& path) {
-    QMap<QString, QString> keys;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return keys;
-    QTextStream in(&file);
-    QString group;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
-        if (line.startsWith(QLatin1Char('['))) {
-            group = line;
-            continue;
-        }
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (group == QStringLiteral("[Desktop Entry]") && equals > 0) {
-            keys.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
+    QMap<QString, QString> keys;
+    bool inEntry = false;
+    const QString text = file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(file.readAll()) : QString();
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1Char('['))) inEntry = line == QStringLiteral("[Desktop Entry]");
+        else if (inEntry && !line.startsWith(QLatin1Char('#')) && line.indexOf(QLatin1Char('=')) > 0) {
+            keys.insert(line.section(QLatin1Char('='), 0, 0).trimmed(), line.section(QLatin1Char('='), 1).trimmed());
         }
     }
     return keys;
@@ -100,44 +88,33 @@ QMap<QString, QString> ReadDesktopEntry(const QString& path) {
 // The arguments of an Exec value as a launcher reads them: first the string escapes
 // (\\, \s, \t, \n, \r), then quoting with " and backslashes inside quotes; %% is a %.
 QStringList ExecArguments(const QString& value) {
+    const QMap<QChar, QChar> escapes = {{'s', ' '}, {'t', '\t'}, {'n', '\n'}, {'r', '\r'}};
     QString text;
     for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] != QLatin1Char('\\') || i + 1 == value.size()) {
-            text += value[i];
-            continue;
-        }
-        const QChar escaped = value[++i];
-        if (escaped == QLatin1Char('s')) text += QLatin1Char(' ');
-        else if (escaped == QLatin1Char('t')) text += QLatin1Char('\t');
-        else if (escaped == QLatin1Char('n')) text += QLatin1Char('\n');
-        else if (escaped == QLatin1Char('r')) text += QLatin1Char('\r');
-        else text += escaped;
+        const bool escaped = value[i] == QLatin1Char('\\') && i + 1 < value.size();
+        if (escaped) ++i;
+        text += escaped ? escapes.value(value[i], value[i]) : value[i];
     }
     QStringList arguments;
     QString current;
-    bool inArgument = false;
-    bool inQuotes = false;
+    bool inArgument = false, inQuotes = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c == QLatin1Char('%') && i + 1 < text.size() && text[i + 1] == QLatin1Char('%')) {
-            current += c;
-            ++i;
-            inArgument = true;
-        } else if (inQuotes) {
-            if (c == QLatin1Char('\\') && i + 1 < text.size()) current += text[++i];
-            else if (c == QLatin1Char('"')) inQuotes = false;
-            else current += c;
+        if (c == QLatin1Char('%') && text.mid(i, 2) == QStringLiteral("%%")) {
+            current += text[++i];
+        } else if (inQuotes && c == QLatin1Char('\\') && i + 1 < text.size()) {
+            current += text[++i];
         } else if (c == QLatin1Char('"')) {
-            inQuotes = true;
-            inArgument = true;
-        } else if (c == QLatin1Char(' ')) {
+            inQuotes = !inQuotes;
+        } else if (c == QLatin1Char(' ') && !inQuotes) {
             if (inArgument) arguments << current;
             current.clear();
             inArgument = false;
+            continue;
         } else {
             current += c;
-            inArgument = true;
         }
+        inArgument = true;
     }
     if (inArgument) arguments << current;
     return arguments;

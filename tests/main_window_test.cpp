@@ -90,15 +90,8 @@ TEST(MainWindow, ClosingSavesTheFourSettingsBothWays) {
             w.lstInterfaceType->SetListIndex(0);
             // Changed from the stored value, so that a save under another key is seen.
             w.chkAbortWhenOldDive->SetValue(0);
-            w.Module().DownloadState = 2;
-            w.timDownLoadCtrl->SetInterval(100);
-            if (byButton) {
-                w.cmdClose->click();
-                EXPECT_EQ(w.timDownLoadCtrl->Interval(), 0);
-                EXPECT_EQ(w.Module().DownloadState, 0);
-            } else {
-                w.close();  // the close box
-            }
+            if (byButton) w.cmdClose->click();
+            else w.close();  // the close box
             EXPECT_FALSE(w.isVisible());
         }
         const auto load = [&](const char* section, const char* key) {
@@ -108,6 +101,35 @@ TEST(MainWindow, ClosingSavesTheFourSettingsBothWays) {
         EXPECT_EQ(load("CommPort", "Delay"), QStringLiteral("120"));
         EXPECT_EQ(load("CommPort", "InterfaceType"), QStringLiteral("Selbstbau (mit Echo)"));
         EXPECT_EQ(load("Settings", "LoadOnlyNewDvies"), QStringLiteral("0"));
+    }
+}
+
+// A running transfer locks the starts and the link's choices; Stop stays usable, ends the
+// transfer, unlocks them and puts the focus on "Ende". "Ende" clicked in the pause after a
+// command ends the transfer too: nothing more is sent or evaluated.
+TEST(MainWindow, ATransferLocksTheStartsAndTheLinkChoicesUntilStopOrEnde) {
+    for (bool ende : {false, true}) {
+        TestPlatform p;
+        frmVyper w(p.Services());
+        w.show();
+        const std::vector<QWidget*> locked = {w.cmdDownload,    w.cmdGetVyperSettings, w.cmbCommPort,
+                                              w.cmdPortDevices, w.lstInterfaceType,    w.txtComDelay};
+        p.waits.onSleep = [&](int ms) {
+            if (ms != 5 * 350 || !w.Module().TransferActive) return;  // the pause of the default delay
+            for (QWidget* control : locked) EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
+            (ende ? w.cmdClose : w.cmdStop)->click();
+        };
+        w.cmdDownload->click();
+        w.timDownLoadCtrl_Timer();
+        EXPECT_EQ(p.serial.sent.size(), 3);
+        EXPECT_EQ(p.waits.sleeps.back(), 5 * 350);
+        EXPECT_EQ(std::tuple(w.Module().TransferActive, w.Module().ErrorCount, w.timDownLoadCtrl->Interval()),
+                  std::tuple(false, 0, 0));
+        EXPECT_TRUE(p.boxes.shown.empty());
+        EXPECT_EQ(w.isVisible(), !ende);
+        if (ende) continue;
+        for (QWidget* control : locked) EXPECT_TRUE(control->isEnabled()) << control->metaObject()->className();
+        EXPECT_EQ(w.focusWidget(), w.cmdClose);
     }
 }
 

@@ -2,8 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <chrono>
-#include <thread>
+#include <tuple>
 
 #include "platform/PosixSerialControl.h"
 #include "support/Pty.h"
@@ -35,42 +34,8 @@ SerialFailureKind OpenFailureKind(SerialControl& control) {
 
 }  // namespace
 
-TEST(PosixSerialControl, SendsInOrderAndCountsBytesThatArrivedWhileTheThreadSlept) {
-    Pty pty;
-    auto control = ControlFor(pty.SlavePath());
-    control->SetPortOpen(true);
-    control->SetRTSEnable(true);  // a pseudo-terminal has no modem lines: no failure
-    control->Output(QByteArray("\x08\xA5", 2));
-    control->Output(QByteArray("\xAD", 1));
-    EXPECT_EQ(pty.Read(3), QByteArray("\x08\xA5\xAD", 3));
-    pty.Write(QByteArray("\x01\x02\x03\x04", 4));
-    // The user-interface thread blocks as a transfer's pause does; no event loop runs.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(control->InBufferCount(), 4);
-    EXPECT_EQ(control->Input(), QByteArray("\x01", 1));  // one byte at a time while InputLen is 1
-    EXPECT_EQ(control->InBufferCount(), 3);
-    control->SetInputLen(0);
-    EXPECT_EQ(control->Input(), QByteArray("\x02\x03\x04", 3));
-    EXPECT_TRUE(control->Input().isEmpty());
-}
-
-TEST(PosixSerialControl, KeepsReceivingAfterTheQueueRanEmpty) {
-    Pty pty;
-    auto control = ControlFor(pty.SlavePath());
-    control->SetPortOpen(true);
-    control->SetInputLen(0);
-    for (const char* bytes : {"\x01", "\x02\x03"}) {
-        EXPECT_EQ(control->InBufferCount(), 0);
-        pty.Write(QByteArray(bytes));
-        QElapsedTimer clock;
-        clock.start();
-        while (control->InBufferCount() < static_cast<int>(qstrlen(bytes)) && clock.elapsed() < 2000) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        EXPECT_EQ(control->Input(), QByteArray(bytes));
-    }
-}
-
+// Sending, receiving a byte at a time and receiving again after the queue ran empty are
+// what every exchange of the end-to-end tests does on a pseudo-terminal.
 TEST(PosixSerialControl, OpeningFailsDistinguishably) {
     Pty pty;
     auto first = ControlFor(pty.SlavePath());
@@ -107,4 +72,12 @@ TEST(PosixSerialControl, AnnouncesEveryByteOnceWhateverTookItFromTheDevice) {
     while (events < 6 && clock.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QCoreApplication::processEvents();
     EXPECT_EQ(events, 6);
+}
+
+TEST(LineSettings, ParsesTheFourFieldsAndRefusesOthers) {
+    const LineSettings s = ParseLineSettings(QStringLiteral("2400,o,8,1"));
+    EXPECT_EQ(std::tuple(s.baud, s.parity, s.dataBits, s.stopBits), std::tuple(2400, 'o', 8, 1));
+    for (const char* bad : {"", "2400,o,8", "x,o,8,1", "2400,q,8,1", "2400,o,9,1", "2400,o,8,3"}) {
+        EXPECT_THROW(ParseLineSettings(QString::fromLatin1(bad)), RuntimeFailure) << bad;
+    }
 }

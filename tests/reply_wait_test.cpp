@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "transfer/TransferControl.h"
 #include "link/Commands.h"
-#include "link/Reception.h"
-#include "transfer/ReceivePoll.h"
+#include "support/CoreRig.h"
 #include "support/DiveBytes.h"
-#include "support/MainWindow.h"
+#include "transfer/ReceivePoll.h"
 #include "transfer/ReplyWait.h"
+#include "transfer/TransferControl.h"
 
 using namespace vyper;
 using namespace vyper::testing;
@@ -25,13 +22,11 @@ constexpr int kLongestAnswerMs = 45811;
 // A wait after a command, on a line that never runs dry: every DoEvents hands what waits to
 // the receive handler, as the receive events would, and then the next byte of `line`
 // arrives, one byte time later on the fake clock.
-struct Wait : MainWindow {
+struct Wait : CoreRig {
     Wait(int16_t downloadState, std::function<char(int)> line, int stopAfter, std::function<void(Wait&)> stop)
         : line_(std::move(line)) {
-        p.serial.SetInputLen(1);
-        p.serial.SetPortOpen(true);
+        OpenPort(downloadState);
         m.CommandDelay = 0;
-        m.DownloadState = downloadState;
         if (downloadState == 2) SendProfileStart(m, TransferStopped(m));
         else SendMemoryRead(m, 0, 32, TransferStopped(m));
         p.waits.onDoEvents = [this, stopAfter, stop] {
@@ -65,8 +60,6 @@ std::function<char(int)> ThenNoise(const QByteArray& answer) {
 }
 
 }  // namespace
-
-TEST(ReplyWait, TheBoundCoversTheLongestAnswer) { EXPECT_EQ(ReplyWaitBoundMs(2, 0), kLongestAnswerMs); }
 
 TEST(ReplyWait, EndsAsTheLineBehaves) {
     const QByteArray full = Packets(QByteArray(32, '\x02'));
@@ -105,4 +98,26 @@ TEST(ReplyWait, EndsAsTheLineBehaves) {
         EXPECT_GE(w.Elapsed(), c.from) << c.name;
         EXPECT_LE(w.Elapsed(), c.to) << c.name;
     }
+}
+
+// An answer still coming in while the wait runs: the message loop that the wait's pauses
+// run takes each byte as it arrives, so the queue is empty whenever the wait looks. The
+// line is still busy, and the wait must not take the answer as finished.
+TEST(ReplyWait, BytesTakenByTheMessageLoopKeepTheLineBusy) {
+    CoreRig t;
+    t.OpenPort(2);
+    t.m.ExpectedCount = 35;
+    const QByteArray line = Packets(QByteArray(96, '\x02'));  // three full packets: no short one ends them
+    qsizetype next = 0;
+    int64_t lastByteAt = 0;
+    t.p.waits.onSleep = [&](int) {  // a byte per pause, taken at once
+        if (next >= line.size()) return;
+        t.Arrive(line.mid(next++, 1));
+        lastByteAt = t.p.waits.now;
+    };
+    EXPECT_EQ(WaitForReply(t.m), WaitEnd::Quiet);
+    EXPECT_EQ(next, line.size()) << "the wait ended while the answer was coming in";
+    EXPECT_EQ(t.m.ProfileCount, 96);
+    EXPECT_GE(t.p.waits.now - lastByteAt, kQuietGapMs);
+    EXPECT_LT(t.p.waits.now - lastByteAt, kQuietGapMs + 2 * kQuietPollMs);
 }

@@ -4,9 +4,8 @@
 
 #include "link/Commands.h"
 #include "link/Reception.h"
-#include "transfer/ReceivePoll.h"
+#include "support/CoreRig.h"
 #include "support/DiveBytes.h"
-#include "support/MainWindow.h"
 #include "transfer/ActivityIndicator.h"
 #include "transfer/SettingsReport.h"
 
@@ -16,13 +15,6 @@ using namespace vyper::testing;
 namespace {
 
 using Reply = std::array<int32_t, kBufferSize>;
-
-// A reply buffer with the given bytes at the given positions, zeros elsewhere.
-Reply With(std::initializer_list<std::pair<int, int>> bytes) {
-    Reply rx{};
-    for (const auto& [position, value] : bytes) rx[static_cast<size_t>(position)] = value;
-    return rx;
-}
 
 const QString T = QStringLiteral("\t");
 
@@ -36,7 +28,7 @@ TEST(SettingsReport, DepthsAreTruncatedToWholeMetres) {
 }
 
 TEST(SettingsReport, BlockOneGivesIntervalDivesTimeSerialAndUserText) {
-    Reply rx = With({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
+    Reply rx = ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
     const QByteArray text = "Grundelnetz Vyper 01";
     for (int i = 0; i < 20; ++i) rx[static_cast<size_t>(16 + i)] = static_cast<unsigned char>(text[i]);
     const QStringList expected{
@@ -51,12 +43,12 @@ TEST(SettingsReport, BlockOneGivesIntervalDivesTimeSerialAndUserText) {
 
 TEST(SettingsReport, UserTextKeepsAllTwentyPositions) {
     // "ä", the euro sign, a tab that would break the columns, a byte the character set lacks, zeros.
-    const QString user = UserTextFromBytes(With({{16, 'A'}, {17, 0xE4}, {18, 0x80}, {19, 9}, {20, 0x81}}));
+    const QString user = UserTextFromBytes(ReplyWith({{16, 'A'}, {17, 0xE4}, {18, 0x80}, {19, 9}, {20, 0x81}}));
     EXPECT_EQ(user, QStringLiteral("Aä€") + QString(17, kUndisplayablePlaceholder));
 }
 
 TEST(SettingsReport, BlockThreeLinesFollowTheBytesAndLeaveOutAnUnknownMode) {
-    Reply rx = With({{4, 5}, {6, 1}, {7, 1}, {8, 200}, {9, 1}, {11, 15}, {12, 15}, {13, 0}, {21, 1}, {22, 4}});
+    Reply rx = ReplyWith({{4, 5}, {6, 1}, {7, 1}, {8, 200}, {9, 1}, {11, 15}, {12, 15}, {13, 0}, {21, 1}, {22, 4}});
     QStringList expected{
         QStringLiteral("Persönliche Einstellungen:") + T + T + QStringLiteral("5"),
         QStringLiteral("Maßsystem                  ") + T + T + QStringLiteral("metrisch"),
@@ -88,11 +80,8 @@ TEST(SettingsReport, OnlyKeptRepliesAreReportedAndMissingBlocksAreNamed) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "interface " << c.interfaceType << ", " << c.spoilt.size() << " spoilt");
-        MainWindow t;
-        t.p.serial.SetInputLen(1);
-        t.p.serial.SetPortOpen(true);
-        t.m.InterfaceType = c.interfaceType;
-        t.m.DownloadState = 1;
+        CoreRig t;
+        t.OpenPort(1, c.interfaceType);
         for (int k = 0; k < 4; ++k) {
             ResetRxState(t.m);
             t.m.MemoryReadLength = 32;
@@ -105,16 +94,15 @@ TEST(SettingsReport, OnlyKeptRepliesAreReportedAndMissingBlocksAreNamed) {
             // Behind the reply a second one with other values and a right checksum: only
             // the first reply after the command can be the block.
             const QByteArray stray = echo + WithChecksum(head + QByteArray(32, '\x33'));
-            t.p.serial.Receive(echo + reply + stray);
-            while (t.p.serial.InBufferCount() > 0) comVyper_OnComm(t.m);
-            const qsizetype before = t.Lines().size();
+            t.Arrive(echo + reply + stray);
+            const qsizetype before = t.messages.lines.size();
             ReportSettingsBlock(t.m, static_cast<int16_t>(k));
             Reply rx{};
             for (qsizetype i = 0; i < reply.size(); ++i) rx[static_cast<size_t>(i)] = static_cast<unsigned char>(reply[i]);
             const QStringList block = c.spoilt.count(k) ? QStringList{UnreadBlockLine(k)} : SettingsReportLines(k, rx);
-            EXPECT_EQ(t.Lines().mid(before, block.size()), block) << "block " << k;
+            EXPECT_EQ(t.messages.lines.mid(before, block.size()), block) << "block " << k;
         }
-        EXPECT_EQ(t.Lines().mid(t.Lines().size() - 2), (QStringList{ActivityLine(1), c.closing}));
+        EXPECT_EQ(t.messages.lines.mid(t.messages.lines.size() - 2), (QStringList{ActivityLine(1), c.closing}));
         EXPECT_FALSE(t.p.serial.PortOpen());
     }
 }

@@ -10,6 +10,11 @@ using namespace vyper;
 
 namespace {
 
+QString FileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
 // Writes through `writer` and reads what `reader` sees: a port's entry is stored and removed
 // alone, the port then falls back to its built-in device, and removing twice is harmless.
 void CheckPortEntries(SettingsStore& writer, const SettingsStore& reader, const char* name) {
@@ -41,9 +46,47 @@ TEST(SettingsStore, APortEntryIsStoredAndRemovedWithoutTouchingOtherKeys) {
     const IniSettingsStore reader(writer.FilePath());
     CheckPortEntries(writer, reader, "ini");
     // The file the user may edit by hand holds what was left.
-    QFile file(writer.FilePath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = FileText(writer.FilePath());
     EXPECT_TRUE(text.contains("[Ports]\nCOM2=/dev/ttyUSB1")) << qPrintable(text);
     EXPECT_FALSE(text.contains("COM1=")) << qPrintable(text);
+}
+
+// The four settings stand in their own sections of a real file, not as "CommPort/Number" in
+// a general one, and read back as written; a port entry left blank by hand means the
+// port's built-in device.
+TEST(IniSettings, KeysStandInTheirSectionsAndSurviveARoundTrip) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Vyper-Grundelnetz.conf"));
+    const std::pair<const char*, const char*> keys[] = {{"CommPort/Number", "3"},
+                                                        {"CommPort/InterfaceType", "Selbstbau (mit Echo)"},
+                                                        {"CommPort/Delay", "1,5"},
+                                                        {"Settings/LoadOnlyNewDvies", "1"}};
+    const auto section = [](const char* key) { return QString::fromUtf8(key).section('/', 0, 0); };
+    const auto name = [](const char* key) { return QString::fromUtf8(key).section('/', 1); };
+    {
+        IniSettingsStore store(path);
+        for (const auto& [key, value] : keys) store.Save(section(key), name(key), QString::fromUtf8(value));
+    }
+    const QString text = FileText(path);
+    const qsizetype commPort = text.indexOf(QStringLiteral("[CommPort]\n"));
+    const qsizetype settings = text.indexOf(QStringLiteral("[Settings]\n"));
+    ASSERT_GE(commPort, 0) << qPrintable(text);
+    ASSERT_GT(settings, commPort) << qPrintable(text);
+    for (const auto& [key, value] : keys) {
+        const qsizetype at = text.indexOf(QLatin1Char('\n') + name(key) + QLatin1Char('='));
+        EXPECT_TRUE(section(key) == QStringLiteral("CommPort") ? at > commPort && at < settings : at > settings) << key;
+        // Written as typed, where the format allows (a comma has the value quoted).
+        EXPECT_TRUE(QByteArray(value).contains(',') || text.contains(name(key) + '=' + value + '\n')) << qPrintable(text);
+    }
+    EXPECT_FALSE(text.contains(QLatin1Char('/'))) << qPrintable(text);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("[Ports]\nCOM2=/dev/ttyUSB0\nCOM3=  \n");
+    file.close();
+    const IniSettingsStore reread(path);
+    for (const auto& [key, value] : keys) EXPECT_EQ(reread.Load(section(key), name(key)), QString::fromUtf8(value)) << key;
+    EXPECT_EQ(reread.Load(QStringLiteral("Settings"), QStringLiteral("Fehlt"), QStringLiteral("x")), QStringLiteral("x"));
+    const char* devices[] = {"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyS2", "/dev/ttyS3"};
+    for (int port = 1; port <= 4; ++port) EXPECT_EQ(DevicePathForPort(reread, port), devices[port - 1]) << port;
 }

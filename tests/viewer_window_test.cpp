@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTest>
 #include <QTimer>
 #include <utility>
@@ -14,17 +12,9 @@
 
 using namespace vyper;
 using vyper::testing::ProfileFileBytes;
+using Window = vyper::testing::MainWindow;
 
 namespace {
-
-struct Window : vyper::testing::MainWindow {
-    void Store(const char* name, const QByteArray& bytes) {
-        QFile file(QDir(m.ProfileFolder).filePath(QString::fromUtf8(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        w.lstFiles->AddItem(QString::fromUtf8(name));
-    }
-};
 
 const std::vector<std::pair<int, int>> kLevelDive = {{30, 10}, {60, 10}, {90, 10}, {120, 10}};
 

@@ -50,27 +50,19 @@ Bytes readBytes(int fd, std::size_t n)
     return out;
 }
 
-Bytes expectedDiveAnswer(const Bytes& dive, std::uint8_t code)
-{
-    Bytes all;
-    for (const Bytes& p : packetize(dive, code))
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
+// The emulator with its built-in dives, serving on a thread of its own until the end.
 class ServerThread {
 public:
     ServerThread()
     {
-        const std::vector<Dive> dives = defaultDives();
         std::string error;
         server_ = PtyServer::open(error);
         if (!server_)
             throw std::runtime_error(error);
-        for (const Dive& d : dives)
-            encoded_.push_back(encodeDive(d));
-        memory_ = buildMemory(DeviceSettings{}, dives);
-        session_ = std::make_unique<Session>(memory_, encoded_, SessionConfig{});
+        for (const Dive& d : defaultDives())
+            dives.push_back(encodeDive(d));
+        memory = buildMemory(DeviceSettings{}, defaultDives());
+        session_ = std::make_unique<Session>(memory, dives, SessionConfig{});
         thread_ = std::thread([this] { result_ = server_->serve(*session_, ServerConfig{}, log_, stop_); });
     }
     ~ServerThread() { finish(); }
@@ -82,13 +74,11 @@ public:
         return result_;
     }
     const std::string& path() const { return server_->devicePath(); }
-    const std::vector<Bytes>& dives() const { return encoded_; }
-    const MemoryImage& memory() const { return memory_; }
+    std::vector<Bytes> dives;
+    MemoryImage memory{};
 
 private:
     std::unique_ptr<PtyServer> server_;
-    std::vector<Bytes> encoded_;
-    MemoryImage memory_{};
     std::unique_ptr<Session> session_;
     ConversationLog log_{nullptr};
     std::atomic<bool> stop_{false};
@@ -105,7 +95,7 @@ TEST(PtyServer, SettingsReadAndDivesAcrossReopenedPorts)
     ASSERT_GE(fd, 0);
     for (std::uint8_t address : {0, 32, 64, 96}) {
         writeBytes(fd, {0x05, 0x00, address, 0x20, static_cast<std::uint8_t>(0x05 ^ address ^ 0x20)});
-        EXPECT_EQ(readBytes(fd, 37), memoryAnswer(server.memory(), address, 32)) << int(address);
+        EXPECT_EQ(readBytes(fd, 37), memoryAnswer(server.memory, address, 32)) << int(address);
     }
     ::close(fd);
 
@@ -115,7 +105,9 @@ TEST(PtyServer, SettingsReadAndDivesAcrossReopenedPorts)
         ASSERT_GE(fd, 0);
         const std::uint8_t code = i == 0 ? 0x08 : 0x09;
         writeBytes(fd, {code, 0xA5, static_cast<std::uint8_t>(code ^ 0xA5)});
-        const Bytes expected = expectedDiveAnswer(server.dives()[i], code);
+        Bytes expected;
+        for (const Bytes& p : packetize(server.dives[i], code))
+            expected.insert(expected.end(), p.begin(), p.end());
         EXPECT_EQ(readBytes(fd, expected.size()), expected) << "dive " << i + 1;
         ::close(fd);
     }

@@ -6,19 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "platform/WindowFonts.h"
-#include "profiles/DiveRecord.h"
+#include "profiles/ProfileDecoding.h"
 #include "profiles/ProfileText.h"
 #include "support/CaptionFit.h"
 #include "support/DiveBytes.h"
@@ -32,64 +31,44 @@ using vyper::testing::CaptionRooms;
 using vyper::testing::InkExtent;
 using vyper::testing::InkSpan;
 using vyper::testing::InkSpans;
+using vyper::testing::ReplyWith;
 
 namespace {
 
 double ScaleFactor() { return qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble(); }
 
-// The main window shown, with profile files stored into its folder and listed.
+// The main window shown.
 struct Shown : vyper::testing::MainWindow {
     Shown() {
         w.show();
         QCoreApplication::processEvents();
     }
-    void Store(const QString& name, const QByteArray& bytes) {
-        QFile file(QDir(m.ProfileFolder).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        w.lstFiles->AddItem(name);
+    // The viewer on a stored dive with samples every 20 s up to `lastTime`, at `depth` metres.
+    std::unique_ptr<frmShowDive> Viewer(int lastTime, int depth) {
+        std::vector<std::pair<int, int>> samples;
+        for (int time = 20; time <= lastTime; time += 20) samples.push_back({time, depth});
+        Store(QStringLiteral("tg.txt"), vyper::testing::ProfileFileBytes(samples));
+        w.lstFiles->SetListIndex(0);
+        auto viewer = std::make_unique<frmShowDive>(w.ViewerSourceOf(), &w);
+        viewer->Form_Activate();
+        EXPECT_TRUE(p.boxes.shown.empty());
+        return viewer;
     }
 };
 
-// Samples every `interval` seconds up to `lastTime`, at `depth` metres.
-std::vector<std::pair<int, int>> LevelDive(int lastTime, int interval, int depth) {
-    std::vector<std::pair<int, int>> samples;
-    for (int t = interval; t <= lastTime; t += interval) samples.push_back({t, depth});
-    return samples;
-}
-
-using Reply = std::array<int32_t, kBufferSize>;
-
-Reply With(std::initializer_list<std::pair<int, int>> bytes) {
-    Reply rx{};
-    for (const auto& [position, value] : bytes) rx[static_cast<size_t>(position)] = value;
-    return rx;
+// The width of a text from the left edge of its first glyph's ink to the right edge of its last.
+double InkWidth(const QFontMetricsF& fm, const QString& text) {
+    return fm.horizontalAdvance(text) - fm.leftBearing(text.front()) - fm.rightBearing(text.back());
 }
 
 // A whole settings report: the lines of all four memory blocks.
 QStringList SettingsReport() {
-    Reply user = With({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
+    auto user = ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
     const QByteArray text = "Grundelnetz Vyper 01";
     for (int i = 0; i < 20; ++i) user[static_cast<size_t>(16 + i)] = static_cast<unsigned char>(text[i]);
-    return SettingsReportLines(0, With({{34, 0x1A}, {35, 0x80}})) + SettingsReportLines(1, user) +
-           SettingsReportLines(2, With({{21, 0x12}, {22, 0x34}})) +
-           SettingsReportLines(3, With({{4, 5}, {6, 1}, {7, 2}, {8, 200}, {9, 1}, {11, 15}, {12, 15}}));
-}
-
-QStringList DiveSummary() {
-    DiveRecord r;
-    r.DateText = QStringLiteral("99-07-15");
-    r.DiveHour = 14;
-    r.DiveMinute = 5;
-    r.MaxDepth = 23;
-    r.DurationMinutes = 46;
-    r.SurfaceHours = 1;
-    r.SurfaceMinutes = 30;
-    r.AirTemperature = 25;
-    r.MaxDepthTemperature = 12;
-    r.OxygenPercent = 32;
-    r.SampleInterval = 20;
-    return DiveSummaryLines(r);
+    return SettingsReportLines(0, ReplyWith({{34, 0x1A}, {35, 0x80}})) + SettingsReportLines(1, user) +
+           SettingsReportLines(2, ReplyWith({{21, 0x12}, {22, 0x34}})) +
+           SettingsReportLines(3, ReplyWith({{4, 5}, {6, 1}, {7, 2}, {8, 200}, {9, 1}, {11, 15}, {12, 15}}));
 }
 
 // Where a list line's label and value are inked, in the list's viewport, with the value's
@@ -124,31 +103,18 @@ LineInk ReadLine(ListBox* list, int row) {
 
 }  // namespace
 
-TEST(WindowTexts, DrawnAtTheScaleFactorInTheChosenFont) {
+// Labels, buttons, options, the check box, the frame, the heading and the viewer's
+// caption and button, at the scale factor in the chosen font: each text within the
+// rectangle it is drawn into, and each widget within its window.
+TEST(WindowTexts, EveryCaptionFitsItsBoxInTheChosenFont) {
     Shown t;
     EXPECT_DOUBLE_EQ(t.w.devicePixelRatioF(), ScaleFactor());
-    frmShowDive v(t.w.ViewerSourceOf(), &t.w);
-    for (QWidget* w : std::initializer_list<QWidget*>{&t.w, t.w.lstVyperComm, t.w.Label5, &v, v.lblInfo}) {
+    const auto v = t.Viewer(6700, 103);  // a long, deep dive gives the viewer's widest caption
+    for (QWidget* w : std::initializer_list<QWidget*>{&t.w, t.w.lstVyperComm, t.w.Label5, t.w.Label8, v.get(), v->lblInfo}) {
         const QFontInfo info(w->font());
         EXPECT_EQ(info.family(), QString::fromLatin1(kWindowFontFamily)) << w->metaObject()->className();
-        EXPECT_FALSE(info.bold());
+        EXPECT_EQ(info.bold(), w == t.w.Label8) << "only the heading is bold";
     }
-    const QFontInfo heading(t.w.Label8->font());
-    EXPECT_EQ(heading.family(), QString::fromLatin1(kWindowFontFamily));
-    EXPECT_TRUE(heading.bold());
-}
-
-// Labels, buttons, options, the check box, the frame, the heading and the viewer's
-// caption and button: each text within the rectangle it is drawn into, and each widget
-// within its window.
-TEST(WindowTexts, EveryCaptionFitsItsBox) {
-    Shown t;
-    // A long, deep dive gives the viewer's widest caption.
-    t.Store(QStringLiteral("lang.txt"), vyper::testing::ProfileFileBytes(LevelDive(6700, 20, 103)));
-    t.w.lstFiles->SetListIndex(0);
-    frmShowDive v(t.w.ViewerSourceOf(), &t.w);
-    v.Form_Activate();
-    ASSERT_TRUE(t.p.boxes.shown.empty());
 
     const struct {
         const char* name;
@@ -161,7 +127,7 @@ TEST(WindowTexts, EveryCaptionFitsItsBox) {
           "Existierenden Tauchgang", "Individuell nachfragen", "Nur neue Tauchgänge laden",
           "Vyper Einstellungen auslesen", "Tauchgangsdaten übertragen", "Stop", "Ende", "TG ansehen",
           "Anzahl der zuletzt gemachten  Tauchgänge, die abgerufen werden:"}},
-        {"viewer", &v, {"Schließen", "Max.Tauchtiefe: 103m. Tauchzeit: 112min."}},
+        {"viewer", v.get(), {"Schließen", "Max.Tauchtiefe: 103m. Tauchzeit: 112min."}},
     };
     for (const auto& window : windows) {
         SCOPED_TRACE(window.name);
@@ -183,7 +149,8 @@ TEST(MessageList, ValuesOfABlockStandInOneColumnAndWhole) {
     const struct {
         const char* name;
         QStringList lines;
-    } blocks[] = {{"settings report", SettingsReport()}, {"dive summary", DiveSummary()}};
+    } blocks[] = {{"settings report", SettingsReport()},
+                  {"dive summary", DiveSummaryLines(DecodeDive(vyper::testing::DiveAnswer({}, {10, 10, 122, 246, 128})))}};
     for (const auto& block : blocks) {
         SCOPED_TRACE(block.name);
         Shown t;
@@ -208,62 +175,47 @@ TEST(MessageList, ValuesOfABlockStandInOneColumnAndWhole) {
     }
 }
 
-// A line wider than its list is drawn whole: its start shows with the list scrolled to the
-// left, its end with the list scrolled to the right.
-TEST(MessageList, LinesWiderThanTheListScrollSideways) {
+// Every list line is drawn whole: one wider than its list shows its start with the list
+// scrolled to the left and its end scrolled to the right; the interface list shows both its
+// entries whole without scrolling.
+TEST(MessageList, EveryLineIsDrawnWholeScrolledSidewaysWhenWide) {
     const struct {
         const char* name;
         ListBox* frmVyper::*list;
-        QString line;
+        QString line;  // added, with a short line after it; empty: the list's entry `row`
+        int row;
     } cases[] = {
-        {"messages", &frmVyper::lstVyperComm, IncompleteReadLine(2)},
-        {"messages, banner", &frmVyper::lstVyperComm, QString(79, QLatin1Char('_'))},
-        {"files", &frmVyper::lstFiles, QStringLiteral("Tauchgang 1999-September-15 14 Uhr 05 (Kopie vom Baggersee Nord, Grundelnetz).txt")},
+        {"messages", &frmVyper::lstVyperComm, IncompleteReadLine(2), 0},
+        {"messages, banner", &frmVyper::lstVyperComm, QString(79, QLatin1Char('_')), 0},
+        {"files", &frmVyper::lstFiles, QStringLiteral("Tauchgang 1999-September-15 14 Uhr 05 (Kopie vom Baggersee Nord, Grundelnetz).txt"), 0},
+        {"interface, first", &frmVyper::lstInterfaceType, {}, 0},
+        {"interface, second", &frmVyper::lstInterfaceType, {}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Shown t;
         ListBox* list = t.w.*c.list;
-        list->AddLineShown(c.line);
-        QListWidgetItem* wide = list->item(list->ListCount() - 1);
-        list->AddLineShown(QStringLiteral("OK."));  // a short line after it
-        list->SetListIndex(-1);                     // drawn in the text colour, not the selection's
-        list->scrollToItem(wide);
+        const bool wide = !c.line.isEmpty();
+        if (wide) {
+            list->AddLineShown(c.line);
+            list->AddLineShown(QStringLiteral("OK."));
+            list->scrollToItem(list->item(list->ListCount() - 2));
+        }
+        QListWidgetItem* item = list->item(wide ? list->ListCount() - 2 : c.row);
+        list->SetListIndex(-1);  // drawn in the text colour, not the selection's
         QCoreApplication::processEvents();
         QScrollBar* bar = list->horizontalScrollBar();
-        ASSERT_GT(bar->maximum(), 0);
+        ASSERT_EQ(bar->maximum() > 0, wide);
+        EXPECT_TRUE(wide || list->viewport()->rect().contains(list->visualItemRect(item)));
         const QColor background = list->palette().color(QPalette::Base);
         bar->setValue(0);
-        const QRectF row = list->visualItemRect(wide);
-        const InkSpan start = InkExtent(list->viewport()->grab().toImage(), row, background);
+        const InkSpan start = InkExtent(list->viewport()->grab().toImage(), list->visualItemRect(item), background);
         bar->setValue(bar->maximum());
-        const QRectF shifted = list->visualItemRect(wide);
-        const InkSpan end = InkExtent(list->viewport()->grab().toImage(), shifted, background);
+        const InkSpan end = InkExtent(list->viewport()->grab().toImage(), list->visualItemRect(item), background);
         ASSERT_LE(start.left, start.right);
         ASSERT_LE(end.left, end.right);
         EXPECT_LE(end.right, list->viewport()->width());
-        const QFontMetricsF fm(list->font(), list);
-        const double inkWidth =
-            fm.horizontalAdvance(c.line) - fm.leftBearing(c.line.front()) - fm.rightBearing(c.line.back());
-        EXPECT_NEAR(end.right + bar->maximum() - start.left, inkWidth, 1.5);
-    }
-}
-
-TEST(MessageList, TheInterfaceListShowsBothChoicesWhole) {
-    Shown t;
-    ListBox* list = t.w.lstInterfaceType;
-    list->SetListIndex(-1);
-    const QImage image = list->viewport()->grab().toImage();
-    const QFontMetricsF fm(list->font(), list);
-    ASSERT_EQ(list->ListCount(), 2);
-    for (int row = 0; row < 2; ++row) {
-        const QString text = list->item(row)->text();
-        const QRect rect = list->visualItemRect(list->item(row));
-        EXPECT_TRUE(list->viewport()->rect().contains(rect)) << qPrintable(text);
-        const InkSpan ink = InkExtent(image, rect, list->palette().color(QPalette::Base));
-        EXPECT_NEAR(ink.Width(), fm.horizontalAdvance(text) - fm.leftBearing(text.front()) - fm.rightBearing(text.back()),
-                    1.5)
-            << qPrintable(text);
+        EXPECT_NEAR(end.right + bar->maximum() - start.left, InkWidth(QFontMetricsF(list->font(), list), item->text()), 1.5);
     }
 }
 
@@ -287,11 +239,8 @@ TEST(ViewerTexts, TimeLabelsStayWholeInsideThePicture) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lastTime);
         Shown t;
-        t.Store(QStringLiteral("tg.txt"), vyper::testing::ProfileFileBytes(LevelDive(c.lastTime, 20, 12)));
-        t.w.lstFiles->SetListIndex(0);
-        frmShowDive v(t.w.ViewerSourceOf(), &t.w);
-        v.Form_Activate();
-        ASSERT_TRUE(t.p.boxes.shown.empty());
+        const auto viewer = t.Viewer(c.lastTime, 12);
+        const frmShowDive& v = *viewer;
         const QImage picture = v.picDive->Picture();
         ASSERT_DOUBLE_EQ(picture.devicePixelRatio(), ScaleFactor());
         const double width = v.picDive->width();
@@ -304,10 +253,7 @@ TEST(ViewerTexts, TimeLabelsStayWholeInsideThePicture) {
         ASSERT_EQ(spans.size(), static_cast<size_t>(c.labels.size()));
         for (size_t i = 0; i < spans.size(); ++i) {
             const QString label = c.labels[static_cast<qsizetype>(i)];
-            const QString inked = label.trimmed();
-            const double inkWidth =
-                fm.horizontalAdvance(inked) - fm.leftBearing(inked.front()) - fm.rightBearing(inked.back());
-            EXPECT_NEAR(spans[i].Width(), inkWidth, 1.5) << qPrintable(label);
+            EXPECT_NEAR(spans[i].Width(), InkWidth(fm, label.trimmed()), 1.5) << qPrintable(label);
             EXPECT_LE(spans[i].right, width) << qPrintable(label);
         }
     }

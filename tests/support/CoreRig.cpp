@@ -1,6 +1,9 @@
 #include "support/CoreRig.h"
 
+#include <QFile>
+
 #include "platform/AppInfo.h"
+#include "transfer/ReceivePoll.h"
 #include "transfer/TransferControl.h"
 
 namespace vyper::testing {
@@ -9,6 +12,7 @@ CoreRig::CoreRig()
     : m(p.Services(), CoreSeams{messages, files, counters, choices, choices, choices, control, poll}) {
     m.ProfileFolder = JoinPath(p.programFolder.path(), QStringLiteral("Tauchprofile"));
     QDir().mkdir(m.ProfileFolder);
+    m.OnTransferActiveChanged = [this](bool active) { activeChanges.push_back(active); };
 }
 
 int CoreRig::RunTicks(int limit) {
@@ -18,6 +22,28 @@ int CoreRig::RunTicks(int limit) {
         ++ticks;
     }
     return ticks;
+}
+
+void CoreRig::OpenPort(int16_t downloadState, int16_t interfaceType) {
+    p.serial.SetInputLen(1);
+    p.serial.SetPortOpen(true);
+    m.DownloadState = downloadState;
+    m.InterfaceType = interfaceType;
+}
+
+void CoreRig::Arrive(const QByteArray& bytes) {
+    p.serial.Receive(bytes);
+    while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
+}
+
+void CoreRig::StoreProfile(const QString& name, const QByteArray& bytes) const {
+    QFile file(JoinPath(m.ProfileFolder, name));
+    if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+}
+
+QByteArray CoreRig::ReadProfile(const QString& name) const {
+    QFile file(JoinPath(m.ProfileFolder, name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 }  // namespace vyper::testing

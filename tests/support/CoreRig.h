@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QStringList>
+#include <vector>
 
 #include "link/UserChoices.h"
 #include "support/Fakes.h"
@@ -83,6 +84,16 @@ struct CoreRig {
     int RunTicks(int limit = 50);
     // The profile files stored so far, by name.
     QStringList ProfileFiles() const { return QDir(m.ProfileFolder).entryList(QDir::Files, QDir::Name); }
+
+    // Opens the port, one byte a receive event, in a transfer state through an interface type.
+    void OpenPort(int16_t downloadState, int16_t interfaceType = 1);
+    // Bytes arriving, each handed to the receive handler by an event of its own.
+    void Arrive(const QByteArray& bytes);
+    // A file of the profile folder written or read; a missing one reads as "<missing>".
+    void StoreProfile(const QString& name, const QByteArray& bytes) const;
+    QByteArray ReadProfile(const QString& name) const;
+    // Every change of TransferActive, in order.
+    std::vector<bool> activeChanges;
 };
 
 }  // namespace vyper::testing

@@ -57,6 +57,12 @@ int FailureNumber(const std::function<void()>& action) {
     return 0;
 }
 
+std::array<int32_t, kBufferSize> ReplyWith(std::initializer_list<std::pair<int, int>> bytes) {
+    std::array<int32_t, kBufferSize> rx{};
+    for (const auto& [position, value] : bytes) rx[static_cast<size_t>(position)] = value;
+    return rx;
+}
+
 void LoadAnswer(VyperComm& m, const std::vector<int32_t>& answer) {
     m.ProfileBuffer.fill(0);
     std::copy(answer.begin(), answer.end(), m.ProfileBuffer.begin());

@@ -1,9 +1,12 @@
 #pragma once
 #include <QByteArray>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <utility>
 #include <vector>
+
+#include "link/LinkState.h"
 
 namespace vyper {
 struct VyperComm;
@@ -47,6 +50,10 @@ QByteArray ProfileFileBytes(const std::vector<std::pair<int, int>>& samples);
 
 // The failure number that `action` throws as a RuntimeFailure, 0 when it throws none.
 int FailureNumber(const std::function<void()>& action);
+
+// A receive buffer with the given bytes at the given positions and zeros elsewhere, as a
+// memory-read reply lies in it.
+std::array<int32_t, kBufferSize> ReplyWith(std::initializer_list<std::pair<int, int>> bytes);
 
 // Puts an answer into ProfileBuffer/ProfileCount as the reception would.
 void LoadAnswer(VyperComm& m, const std::vector<int32_t>& answer);

@@ -1,10 +1,10 @@
 #pragma once
 // The main window on the fakes, with its module at hand: the common start of the tests
-// that drive the program's procedures without a real device.
+// whose subject is the window.
 
-#include <QDir>
-#include <QStringList>
+#include <QFile>
 
+#include "platform/AppInfo.h"
 #include "support/Fakes.h"
 #include "ui/main/frmVyper.h"
 
@@ -15,9 +15,12 @@ struct MainWindow {
     frmVyper w{p.Services()};
     VyperComm& m = w.Module();
 
-    QStringList Lines() const { return w.lstVyperComm->Items(); }
-    // The profile files stored so far, by name.
-    QStringList ProfileFiles() const { return QDir(m.ProfileFolder).entryList(QDir::Files, QDir::Name); }
+    // Writes a profile file into the folder and lists it, as a download does.
+    void Store(const QString& name, const QByteArray& bytes) {
+        QFile file(JoinPath(m.ProfileFolder, name));
+        if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+        w.lstFiles->AddItem(name);
+    }
 };
 
 }  // namespace vyper::testing

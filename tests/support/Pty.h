@@ -14,12 +14,8 @@ public:
     Pty& operator=(const Pty&) = delete;
 
     const QString& SlavePath() const { return slavePath_; }
-    // Writes bytes as the device would send them.
+    // Writes a few bytes as the device would send them.
     void Write(const QByteArray& bytes);
-    // Reads what the program sent, waiting up to `timeoutMs` for `count` bytes.
-    QByteArray Read(int count, int timeoutMs = 2000);
-    // Closes the master side: the device vanishes.
-    void CloseMaster();
 
 private:
     int master_ = -1;

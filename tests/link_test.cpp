@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
+#include "link/ByteList.h"
 #include "link/Reception.h"
-#include "transfer/ReceivePoll.h"
-#include "support/DiveBytes.h"
+#include "link/SerialSession.h"
+#include "link/Transmit.h"
 #include "support/CoreRig.h"
+#include "support/DiveBytes.h"
 
 using namespace vyper;
 using namespace vyper::testing;
@@ -14,20 +16,12 @@ namespace {
 // The core with its port open, in a given transfer state and interface.
 struct LinkRig : CoreRig {
     LinkRig(int16_t downloadState, int16_t interfaceType, int32_t expectedCount) {
-        p.serial.SetInputLen(1);
-        p.serial.SetPortOpen(true);
-        m.DownloadState = downloadState;
-        m.InterfaceType = interfaceType;
+        OpenPort(downloadState, interfaceType);
         m.ExpectedCount = expectedCount;
         // A profile answer through the self-built interface starts behind the echo, as the
         // profile commands announce it.
         m.ProfileEcho = downloadState == 2 && interfaceType == 2 ? 3 : 0;
     }
-    void Arrive(const QByteArray& bytes) {  // one receive call per byte
-        p.serial.Receive(bytes);
-        while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
-    }
-    QStringList NewLines() const { return messages.lines; }
     QByteArray Profile() const { return ToBytes({m.ProfileBuffer.begin(), m.ProfileBuffer.begin() + m.ProfileCount}); }
 };
 QByteArray Payload(int length, int first) {
@@ -82,7 +76,7 @@ TEST(Reception, PacketsEndByTheirLengthByteThroughEitherCable) {
             expected += payload;
             t.Arrive(echo + ProfilePacket(payload));
         }
-        EXPECT_EQ(t.NewLines(), c.lines);
+        EXPECT_EQ(t.messages.lines, c.lines);
         EXPECT_EQ(t.Profile(), expected);
         EXPECT_EQ(t.m.RxCount, 0) << "no packet is left unfinished";
         const bool ended = c.lengths.back() < 32;
@@ -94,7 +88,7 @@ TEST(Reception, PacketsEndByTheirLengthByteThroughEitherCable) {
     }
     LinkRig empty(2, 1, 35);  // length 0: waits for a full packet
     empty.Arrive(ProfilePacket({}));
-    EXPECT_TRUE(empty.NewLines().isEmpty());
+    EXPECT_TRUE(empty.messages.lines.isEmpty());
 }
 
 TEST(Reception, BadChecksumsAreLoggedInEveryStateAndAddNothing) {
@@ -113,7 +107,7 @@ TEST(Reception, BadChecksumsAreLoggedInEveryStateAndAddNothing) {
     for (const auto& c : cases) {
         LinkRig t(c.downloadState, c.interfaceType, c.expectedCount);
         t.Arrive(c.bytes);
-        EXPECT_EQ(t.NewLines(), QStringList{c.line});
+        EXPECT_EQ(t.messages.lines, QStringList{c.line});
         EXPECT_EQ(std::tuple(t.m.ProfileCount, t.m.RxTotal, t.m.RxCount), std::tuple(0, 0, 0));
         EXPECT_EQ(t.m.ExpectedCount, c.expectedCount) << "a bad first packet keeps the echo count";
     }
@@ -124,12 +118,12 @@ TEST(Reception, StrayBytesAndShortEchoedPacketsAreJudgedSafely) {
         LinkRig t(1, interfaceType, 0);
         ResetRxState(t.m);
         t.Arrive(Bytes({0x07, 0x00}));
-        EXPECT_EQ(t.NewLines(), QStringList{"01 Zeichen empfangen. CRC Falsch"}) << interfaceType;
+        EXPECT_EQ(t.messages.lines, QStringList{"01 Zeichen empfangen. CRC Falsch"}) << interfaceType;
         EXPECT_EQ(t.m.RxTotal, 0) << "the byte counter never runs backwards";
     }
     LinkRig t(1, 2, 5);  // exactly five bytes through the echoing interface: nothing behind the echo
     t.Arrive(WithChecksum(Bytes({1, 2, 3, 4})));
-    EXPECT_TRUE(t.NewLines().isEmpty());
+    EXPECT_TRUE(t.messages.lines.isEmpty());
     EXPECT_EQ(t.m.RxTotal, 2);
 }
 
@@ -157,4 +151,93 @@ TEST(Reception, BytesBeyondTheReceiveBufferAreDiscarded) {
     t.m.ExpectedCount = 35;
     t.Arrive(ProfilePacket(Payload(32, 0)));
     EXPECT_EQ(t.m.ProfileCount, 32);
+}
+
+TEST(ParseByteList, WalksFieldsIncludingTheOddCases) {
+    const QString tab = QStringLiteral("\t");
+    const struct {
+        QString text;
+        int32_t n;
+        QString field;
+    } cases[] = {
+        {"08 165", 2, "165"}, {"08 165", 3, ""},  {"", 1, ""},          {" 08", 1, ""},
+        {" 08", 2, "08"},     {"08  165", 2, ""}, {"08  165", 3, "165"}, {"08 165 ", 2, ""},
+        {"1" + tab + "2", 2, "2"}, {"08 165", 0, ""},
+        // No result is ever a separator, not even a lone field before a trailing one.
+        {"08 ", 1, ""}, {" ", 1, ""}, {tab, 1, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseByteList(c.text, c.n), c.field) << qPrintable(c.text) << " " << c.n;
+}
+
+TEST(SendCommandText, PutsEachByteOnTheWireWithTheGapsAndRts) {
+    const struct {
+        QString text;
+        int delay;
+        QByteArray wire;
+    } cases[] = {
+        {"08 165", 350, Bytes({0x08, 0xA5, 0xAD})},
+        {"", 0, Bytes({0x00})},
+        {"08  165", 350, Bytes({0x08, 0x08})},  // the empty field between the blanks ends the bytes
+    };
+    for (const auto& c : cases) {
+        CoreRig t;
+        t.p.serial.SetPortOpen(true);
+        t.p.serial.rtsHistory.clear();
+        t.m.CommandDelay = c.delay;
+        // For each pause: how many bytes had been written and whether RTS was raised.
+        std::vector<std::pair<qsizetype, bool>> atSleep;
+        t.p.waits.onSleep = [&](int) { atSleep.emplace_back(t.p.serial.sent.size(), t.p.serial.RTSEnable()); };
+        SendCommandText(t.m, c.text, [] { return false; });
+        const qsizetype n = c.wire.size();
+        EXPECT_EQ(t.p.serial.sent, c.wire) << qPrintable(c.text);
+        EXPECT_EQ(t.p.serial.writes.size(), static_cast<size_t>(n)) << "one write per byte";
+        EXPECT_EQ(t.p.waits.sleeps, (std::vector<int>{12, 100, 5 * c.delay}));
+        EXPECT_EQ(atSleep, (std::vector<std::pair<qsizetype, bool>>{{n - 1, true}, {n, true}, {n, false}}));
+        EXPECT_EQ(t.p.serial.rtsHistory, (std::vector<bool>{true, false}));
+    }
+}
+
+TEST(SendCommandText, ReportsAFailureAndStopsAtOnce) {
+    const struct {
+        QString text;
+        bool open;
+        QByteArray sentBeforeFailure;
+        QString message;
+    } cases[] = {
+        {"08 165", false, {}, "Nur möglich, wenn Schnittstelle anprechbar ist."},
+        {"05 00 256 32", true, Bytes({0x05, 0x00}), "Überlauf"},
+        {"05 abc", true, Bytes({0x05}), "Typen unverträglich"},
+    };
+    for (const auto& c : cases) {
+        CoreRig t;
+        if (c.open) t.p.serial.SetPortOpen(true);
+        SendCommandText(t.m, c.text, [] { return false; });
+        EXPECT_EQ(t.p.serial.sent, c.sentBeforeFailure) << qPrintable(c.text);
+        EXPECT_TRUE(t.p.waits.sleeps.empty()) << "no pause after a failure";
+        ASSERT_EQ(t.p.boxes.shown.size(), 1u);
+        EXPECT_EQ(t.p.boxes.shown[0].text, c.message);
+    }
+}
+
+// Why a port did not open, as the serial layer tells it (a pseudo-terminal shows each kind
+// in posix_serial_test), in the user's words.
+TEST(OpenCommPortFailureText, NamesTheCauseAndTheDevice) {
+    using K = SerialFailureKind;
+    const QString busy = QStringLiteral("Schnittstelle COM3: wird bereits von einem anderem Programm oder Prozess verwendet.");
+    const struct {
+        SerialFailure failure;
+        QString start;   // of the text; the whole text when `inside` is empty
+        QString inside;  // somewhere in it
+    } cases[] = {
+        {{K::AlreadyOpen, "", "x"}, busy, {}},
+        {{K::PortBusy, "/dev/ttyS2", "x"}, busy, {}},
+        {{K::PortMissing, "/dev/ttyUSB7", "x"}, "Schnittstelle COM3: Das Gerät /dev/ttyUSB7 ist nicht vorhanden.", "angeschlossen"},
+        {{K::NoPermission, "/dev/ttyS0", "x"}, "Schnittstelle COM3: Keine Berechtigung für das Gerät /dev/ttyS0.",
+         "„sudo adduser anna dialout“"},
+        {{K::Other, "/dev/ttyS2", "kein Terminal"}, "kein Terminal", {}},
+    };
+    for (const auto& c : cases) {
+        const QString text = OpenCommPortFailureText(c.failure, 3, "anna");
+        EXPECT_TRUE(c.inside.isEmpty() ? text == c.start : text.startsWith(c.start) && text.contains(c.inside)) << qPrintable(text);
+    }
 }

@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "text/NumberText.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
+#include "text/NumberText.h"
+#include "text/Windows1252.h"
 
 using namespace vyper;
 
@@ -43,4 +44,14 @@ TEST(UserChoices, PortAndDelayFallBackOutsideTheirRange) {
     }
     EXPECT_EQ(InterfaceTypeFromText(QStringLiteral("Selbstbau (mit Echo)")), 2);
     EXPECT_EQ(InterfaceTypeFromText(QStringLiteral("selbstbau (mit echo)")), 1);
+}
+
+TEST(Windows1252, EveryByteSurvivesARoundTripAndUnknownCharactersBecomeQuestionMarks) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b) all.append(static_cast<char>(b));
+    const QString text = FromWindows1252(all);
+    ASSERT_EQ(text.size(), 256);
+    EXPECT_EQ(text[0x80], QChar(0x20AC));
+    EXPECT_EQ(ToWindows1252(text), all);
+    EXPECT_EQ(ToWindows1252(QStringLiteral("äß€Ω")), QByteArray("\xE4\xDF\x80?"));
 }
