@@ -9,10 +9,10 @@
 
 #include "FuzzSupport.h"
 #include "link/ByteList.h"
-#include "text/NumberText.h"
-#include "link/UserChoices.h"
 #include "link/LinkState.h"
+#include "link/UserChoices.h"
 #include "platform/Failure.h"
+#include "text/NumberText.h"
 #include "text/Windows1252.h"
 #include "transfer/SettingsReport.h"
 #include "ui/viewer/NumericValue.h"

@@ -1,10 +1,10 @@
 #include <QApplication>
 
-#include "platform/PortDevices.h"
 #include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"
+#include "platform/PortDevices.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "text/NumberText.h"
 #include "platform/Failure.h"
+#include "text/NumberText.h"
 
 namespace vyper {
 

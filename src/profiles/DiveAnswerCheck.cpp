@@ -1,8 +1,8 @@
 #include "profiles/DiveAnswerCheck.h"
 
-#include "text/NumberText.h"
 #include "profiles/DiveRecord.h"
 #include "profiles/ProfileDecoding.h"
+#include "text/NumberText.h"
 
 namespace vyper {
 

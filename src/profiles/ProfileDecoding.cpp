@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "text/NumberText.h"
 #include "platform/Failure.h"
+#include "text/NumberText.h"
 
 namespace vyper {
 

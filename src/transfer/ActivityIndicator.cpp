@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "text/NumberText.h"
-#include "platform/MessageSink.h"
 #include "platform/Failure.h"
+#include "platform/MessageSink.h"
+#include "text/NumberText.h"
 
 namespace vyper {
 

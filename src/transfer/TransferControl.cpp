@@ -2,9 +2,9 @@
 
 #include "link/Commands.h"
 #include "link/EchoCheck.h"
-#include "text/NumberText.h"
 #include "link/Reception.h"
 #include "link/SerialSession.h"
+#include "text/NumberText.h"
 #include "transfer/ConvertProfileBuffer.h"
 #include "transfer/ReplyWait.h"
 #include "transfer/SettingsReport.h"

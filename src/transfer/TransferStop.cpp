@@ -1,9 +1,9 @@
 #include "transfer/TransferStop.h"
 
 #include "link/SerialSession.h"
-#include "transfer/VyperComm.h"
 #include "transfer/ActivityIndicator.h"
 #include "transfer/TransferEnd.h"
+#include "transfer/VyperComm.h"
 
 namespace vyper {
 

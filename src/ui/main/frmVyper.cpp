@@ -4,10 +4,10 @@
 #include <QDir>
 #include <algorithm>
 
-#include "text/NumberText.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
 #include "platform/WindowFonts.h"
+#include "text/NumberText.h"
 #include "transfer/ReceivePoll.h"
 #include "transfer/TransferControl.h"
 #include "transfer/TransferStop.h"

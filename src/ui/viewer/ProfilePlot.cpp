@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "text/NumberText.h"
 #include "profiles/ProfileDecoding.h"
+#include "text/NumberText.h"
 #include "ui/viewer/ViewerFailures.h"
 
 namespace vyper {

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <cmath>
 
-#include "text/NumberText.h"
 #include "platform/AppInfo.h"
+#include "text/NumberText.h"
 #include "text/Windows1252.h"
 #include "ui/viewer/NumericValue.h"
 #include "ui/viewer/ViewerFailures.h"
