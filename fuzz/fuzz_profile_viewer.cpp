@@ -38,9 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const QByteArray file = in.Rest();
 
-    const QStringList lines = SplitProfileLines(file);
-    for (const QString& line : lines) {
-        if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n'))) fuzzing::Finding("line end in a line");
+    // The reading below splits the file again; one input in four checks the split itself.
+    if ((sizeChoice & 0x30) == 0) {
+        for (const QString& line : SplitProfileLines(file)) {
+            if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n'))) {
+                fuzzing::Finding("line end in a line");
+            }
+        }
     }
 
     try {
