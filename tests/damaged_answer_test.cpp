@@ -23,7 +23,7 @@ TEST(DamagedAnswers, ADiveWithASpoiltPacketIsDiscardedWhereverThePacketLies) {
         SCOPED_TRACE(::testing::Message() << "interface " << c.interfaceType << ", spoilt " << c.spoilt);
         CoreRig t;
         t.OpenPort(2, c.interfaceType);
-        const QByteArray answer = Packets(ToBytes(DiveAnswer({}, std::vector<int>(70, 2))), 0x09, c.spoilt);  // 3 packets
+        const QByteArray answer = Packets(Bytes(DiveAnswer({}, std::vector<int>(70, 2))), 0x09, c.spoilt);  // 3 packets
         t.p.serial.onOutput = [&](const QByteArray&) {
             if (t.p.serial.sent.size() < 3) return;
             if (c.interfaceType == 2) t.p.serial.Receive(t.p.serial.sent);

@@ -149,7 +149,7 @@ TEST(ConvertProfileBuffer, FailuresBecomeALineAndLeaveTheFolderAsItWas) {
         EXPECT_EQ(t.p.boxes.shown.size(), c.asked ? 1u : 0u);
         const bool nameTaken = c.oldFile || c.fault == Fault::FolderOfThatName;
         EXPECT_EQ(t.FolderEntries(), nameTaken ? QStringList{name} : QStringList{});
-        EXPECT_EQ(t.ReadProfile(c.oldFile ? name : inside), nameTaken ? kOldContent : QByteArray("<missing>"));
+        EXPECT_EQ(t.ReadProfile(c.oldFile ? name : inside), nameTaken ? kOldContent : "<missing: " + t.PathOf(inside).toUtf8() + ">");
         EXPECT_TRUE(t.files.lines.isEmpty());
         EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber, t.m.ErrorCount), std::tuple(1, 2, 0));
         if (c.fault == Fault::FolderMissing) continue;

@@ -20,7 +20,7 @@ constexpr double kByteMs = 11.0 * 1000.0 / 2400.0;  // 2400 baud, 11 bits a byte
 
 QByteArray Dive(int day, std::vector<int> samples) {
     samples.push_back(128);
-    return ToBytes(DiveAnswer({24, 7, day, 14, 5, 30, 0, 24, 1, 30, 0, 18}, samples));
+    return Bytes(DiveAnswer({24, 7, day, 14, 5, 30, 0, 24, 1, 30, 0, 18}, samples));
 }
 
 // A dive computer behind the fake serial control: it answers the commands byte by byte on

@@ -34,9 +34,6 @@ struct DiveHeaderBytes {
 // order, so the first one lands in slot N-15), then the 14 header bytes in the top slots.
 std::vector<int32_t> DiveAnswer(const DiveHeaderBytes& header, const std::vector<int>& profileInTimeOrder);
 
-// The values as bytes.
-QByteArray ToBytes(const std::vector<int32_t>& values);
-
 // `bytes` with their XOR checksum appended; a non-zero `flip` spoils the checksum.
 QByteArray WithChecksum(QByteArray bytes, int flip = 0);
 

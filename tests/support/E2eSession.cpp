@@ -29,11 +29,6 @@ QString ProgramFileName(const StoredDive& d) {
         .arg(QLatin1String(d.time));
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing: ") + path.toUtf8() + ">";
-}
-
 QByteArray Golden(const StoredDive& d) { return ReadAll(GoldenFolder() + QStringLiteral("/e2e/") + d.golden); }
 
 QStringList EmulatorArguments(const QString& interfaceType, QStringList extra, bool paced) {
@@ -101,12 +96,6 @@ QString Program::ProfilePath(const QString& name) const { return JoinPath(window
 
 QStringList Program::StoredFiles() const {
     return QDir(window->Module().ProfileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-}
-
-void Program::Store(const QString& name, const QByteArray& bytes) const {
-    QFile file(ProfilePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 }  // namespace vyper::testing

@@ -43,8 +43,6 @@ inline const StoredDive kDiveD{"1999-12-31 23 Uhr 59.txt", 1999, 12, 31, "23 Uhr
 
 // The name the program gives the dive's file.
 QString ProgramFileName(const StoredDive& d);
-// A file's bytes, or a "<missing: path>" marker that equals no file.
-QByteArray ReadAll(const QString& path);
 // The hand-checked file of the dive.
 QByteArray Golden(const StoredDive& d);
 
@@ -94,7 +92,7 @@ public:
 
     QString ProfilePath(const QString& name) const;
     QStringList StoredFiles() const;
-    void Store(const QString& name, const QByteArray& bytes) const;
+    void Store(const QString& name, const QByteArray& bytes) const { WriteAll(ProfilePath(name), bytes); }
     QStringList Messages() const { return window->lstVyperComm->Items(); }
 
     RecordingMessageBoxes boxes;

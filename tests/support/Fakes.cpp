@@ -1,6 +1,7 @@
 #include "support/Fakes.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <algorithm>
 #include <cerrno>
 
@@ -72,7 +73,6 @@ void FakeWaits::Sleep(int ms) {
 }
 
 void FakeWaits::DoEvents() {
-    ++doEventsCalls;
     if (onDoEvents) {
         onDoEvents();
         return;
@@ -101,16 +101,22 @@ int FaultyFileWriter::Rename(const char* from, const char* to) {
 TestPlatform::TestPlatform() = default;
 
 Platform TestPlatform::Services() {
-    AppInfo app;
-    app.programFolder = programFolder.path();
-    app.versionMinor = versionMinor;
-    app.versionRevision = versionRevision;
-    return Platform{serial, settings, boxes, waits, files, app, [this] { return devices; }};
+    return Platform{serial, settings, boxes, waits, files, AppInfo{programFolder.path(), 0, 7}, [this] { return devices; }};
 }
 
-QByteArray Bytes(std::initializer_list<int> values) {
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing: ") + path.toUtf8() + ">";
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray Bytes(const std::vector<int32_t>& values) {
     QByteArray out;
-    for (int v : values) out.append(static_cast<char>(v));
+    for (int32_t v : values) out.append(static_cast<char>(v));
     return out;
 }
 

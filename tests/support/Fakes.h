@@ -80,7 +80,6 @@ public:
     std::vector<int> sleeps;
     std::function<void(int)> onSleep;
     std::function<void()> onDoEvents;
-    int doEventsCalls = 0;
 };
 
 // The program's own file writer, whose steps can be made to fail: a disk that is full after
@@ -109,11 +108,13 @@ struct TestPlatform {
     QTemporaryDir programFolder;
     // What the platform reports as the serial devices present.
     std::vector<SerialDeviceChoice> devices;
-    int versionMinor = 0;
-    int versionRevision = 7;
 };
 
-// Bytes from a list of values, for readable expectations.
-QByteArray Bytes(std::initializer_list<int> values);
+// A file's bytes, or a "<missing: path>" marker that equals no file; a file written whole.
+QByteArray ReadAll(const QString& path);
+void WriteAll(const QString& path, const QByteArray& bytes);
+
+// Bytes from values, a braced list of them for readable expectations.
+QByteArray Bytes(const std::vector<int32_t>& values);
 
 }  // namespace vyper::testing
