@@ -186,10 +186,11 @@ TEST(TransferControl, AClickDuringATickEndsItsExchangeAtOnce) {
         const bool running = c.click != Click::Stop;
         EXPECT_EQ(s.m.TransferActive, running);
         EXPECT_EQ(s.control.interval, running ? kControlTimerInterval : 0);
-        if (!running) {
-            EXPECT_EQ(s.messages.lines.last(), kStopped);
-        }
-        if (!running && c.pause > 0) {
+        EXPECT_EQ(s.p.serial.PortOpen(), running);
+        if (running) continue;
+        EXPECT_EQ(s.messages.lines.mid(s.messages.lines.size() - 2), (QStringList{ActivityLine(1), kStopped}));
+        EXPECT_EQ(s.messages.selected, s.messages.lines.size() - 1);
+        if (c.pause > 0) {
             EXPECT_EQ(s.p.waits.sleeps.back(), c.pause) << "a pause waited after the click";
         }
     }
@@ -334,24 +335,17 @@ TEST(ReceivePoll, HoldsTheNextExchangeWhileBytesWaitButNotForEver) {
     EXPECT_EQ(s.control.interval, 0);
 }
 
-TEST(TransferStop, StopsADownloadAndAppendsItsLinesEvenWhenIdle) {
+// Stop while no transfer runs still appends its lines and changes nothing else. (Stop during
+// a transfer is in AClickDuringATickEndsItsExchangeAtOnce.)
+TEST(TransferStop, AppendsItsLinesEvenWhenIdle) {
     CoreRig t;
-    t.OpenPort(2);
-    t.p.serial.Receive(QByteArray("\x01\x02\x03", 3));
-    t.control.interval = 100;
-    const QStringList pair{ActivityLine(1), kStopped};
     cmdStop_Click(t.m);
-    EXPECT_EQ(t.m.DownloadState, 0);
-    EXPECT_EQ(t.control.interval, 0);
-    EXPECT_EQ(t.p.serial.closes, 1);
-    EXPECT_EQ(t.messages.lines, pair);
-    EXPECT_EQ(t.messages.selected, 1);
-    EXPECT_EQ(t.choices.closeFocused, 1);
-
-    cmdStop_Click(t.m);  // idle now: the lines come again, nothing else happens
+    cmdStop_Click(t.m);
+    const QStringList pair{ActivityLine(1), kStopped};
     EXPECT_EQ(t.messages.lines, pair + pair);
-    EXPECT_FALSE(t.p.serial.PortOpen());
-    EXPECT_EQ(t.p.serial.closes, 1);
+    EXPECT_EQ(t.messages.selected, 3);
+    EXPECT_EQ(std::tuple(t.p.serial.opens, t.p.serial.closes, t.m.DownloadState, t.activeChanges.size()),
+              std::tuple(0, 0, 0, 0u));
 }
 
 TEST(ActivityIndicator, TheFishSwimsRightThenLeft) {

@@ -10,7 +10,6 @@
 #include <QLocale>
 
 #include "platform/AppInfo.h"
-#include "transfer/ActivityIndicator.h"
 
 namespace vyper::testing {
 
@@ -39,26 +38,7 @@ QStringList EmulatorArguments(const QString& interfaceType, QStringList extra, b
 }
 
 QStringList GoldenSettingsReport() {
-    return {
-        QStringLiteral("Maximale Tauchtiefe:\t\t18 m"),
-        QStringLiteral("Messintervall:\t\t\t20 sec."),
-        QStringLiteral("Tauchgänge:\t\t\t4"),
-        QStringLiteral("Gesamte Tauchzeit:\t\t51 min."),
-        QStringLiteral("Seriennummer:\t\t\t2041793"),
-        QStringLiteral("Benutzerinfo:\t\t\tGrundelnetz Vyper   "),
-        QStringLiteral("Bytes TG-Daten:\t\t\t168"),
-        QStringLiteral("Persönliche Einstellungen:\t\t0"),
-        QStringLiteral("Maßsystem                  \t\tmetrisch"),
-        QStringLiteral("Rechnermodus Dekompression: \tNitrox"),
-        QStringLiteral("Beleuchtung: \t\t\tAus."),
-        QStringLiteral("Beleuchtung Dauer: \t\t10"),
-        QStringLiteral("Tauchzeitalarm: \t\t\tAus."),
-        QStringLiteral("Tauchtiefenalarm: \t\t\tAn."),
-        QStringLiteral("Zeit bis Alarm: \t\t\t45 min."),
-        QStringLiteral("Alarmtiefe: \t\t\t30 m"),
-        ActivityLine(1),
-        QStringLiteral("OK."),
-    };
+    return QString::fromUtf8(ReadAll(GoldenFolder() + QStringLiteral("/settings-report.txt"))).split('\n', Qt::SkipEmptyParts);
 }
 
 std::string Text(const QStringList& lines) { return lines.join(QLatin1Char('\n')).toStdString(); }

@@ -51,7 +51,8 @@ QByteArray Golden(const StoredDive& d);
 // with pauses between them, as the dive computer sends them.
 QStringList EmulatorArguments(const QString& interfaceType, QStringList extra = {}, bool paced = false);
 
-// The settings report that the golden memory gives, from the first block's line to "OK.".
+// The settings report that the golden memory gives, from the first block's line to "OK."
+// (tests/golden/settings-report.txt, worked out by hand like the profile files).
 QStringList GoldenSettingsReport();
 
 // The lines as one text, a line per line, for readable assertion messages.
