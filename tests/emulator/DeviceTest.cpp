@@ -56,18 +56,12 @@ Answers send(Session& s, const std::vector<Bytes>& commands, Transmission* last 
 
 SessionConfig withFault(FaultKind kind, Target target, int value, bool repeat = false)
 {
-    SessionConfig c;
-    c.device.faults = {Fault{kind, target, value}};
-    c.device.faultsRepeat = repeat;
-    return c;
+    return SessionConfig{.device = {.faults = {{kind, target, value}}, .faultsRepeat = repeat}};
 }
 
 SessionConfig withEnd(EndOfMemory mode, int shortBytes = 2)
 {
-    SessionConfig c;
-    c.device.endOfMemory = mode;
-    c.device.shortPacketBytes = shortBytes;
-    return c;
+    return SessionConfig{.device = {.endOfMemory = mode, .shortPacketBytes = shortBytes, .faults = {}}};
 }
 
 TEST(Device, FaultsAndTheEndOfMemoryChangeTheAnswersAsDescribed)

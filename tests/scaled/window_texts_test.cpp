@@ -194,36 +194,6 @@ QStringList SettingsReport() {
            SettingsReportLines(3, ReplyWith({{4, 5}, {6, 1}, {7, 2}, {8, 200}, {9, 1}, {11, 15}, {12, 15}}));
 }
 
-// Where a list line's label and value are inked, in the list's viewport, with the value's
-// start and end taken back to where its first and last glyph are placed.
-struct LineInk {
-    double textStart;   // where the label is placed
-    double labelEnd;    // where the label's last glyph (before the blanks) ends
-    double valueStart;  // where the value's first glyph is placed
-    double valueEnd;    // where its inked part ends
-};
-
-LineInk ReadLine(ListBox* list, int row) {
-    QListWidgetItem* item = list->item(row);
-    list->scrollToItem(item);
-    list->horizontalScrollBar()->setValue(0);
-    const QImage image = list->viewport()->grab().toImage();
-    const QRectF rect = list->visualItemRect(item);
-    const QColor background = list->palette().color(QPalette::Base);
-    const QFontMetricsF fm(list->font(), list);
-    const QString label = item->text().section(QLatin1Char('\t'), 0, 0).trimmed();
-    const QString value = item->text().section(QLatin1Char('\t'), -1);
-    const InkSpan all = InkExtent(image, rect, background);
-    LineInk ink{};
-    ink.textStart = all.left - fm.leftBearing(label.front());
-    ink.labelEnd = ink.textStart + fm.horizontalAdvance(label);
-    const InkSpan valueInk =
-        InkExtent(image, QRectF(ink.labelEnd, rect.top(), rect.right() - ink.labelEnd, rect.height()), background);
-    ink.valueStart = valueInk.left - fm.leftBearing(value.front());
-    ink.valueEnd = valueInk.right;
-    return ink;
-}
-
 }  // namespace
 
 // Labels, buttons, options, the check box, the frame, the heading and the viewer's
@@ -281,16 +251,27 @@ TEST(MessageList, ValuesOfABlockStandInOneColumnAndWhole) {
         const int first = list->ListCount();
         for (const QString& line : block.lines) list->AddItem(line);
         const QFontMetricsF fm(list->font(), list);
+        const QColor background = list->palette().color(QPalette::Base);
         std::vector<double> starts;
         for (int row = first; row < list->ListCount(); ++row) {
-            const QString line = list->item(row)->text();
-            const QString value = line.section(QLatin1Char('\t'), -1);
-            const LineInk ink = ReadLine(list, row);
-            starts.push_back(ink.valueStart);
-            EXPECT_GE(ink.valueStart - ink.labelEnd, 2.0) << qPrintable(line);
-            const double valueEnd = ink.valueStart + fm.horizontalAdvance(value) - fm.rightBearing(value.back());
-            EXPECT_NEAR(ink.valueEnd, valueEnd, 1.5) << qPrintable(line);
-            EXPECT_LE(ink.valueEnd, list->viewport()->width()) << qPrintable(line);
+            QListWidgetItem* item = list->item(row);
+            const QString line = item->text();
+            const QString label = line.section(QLatin1Char('\t'), 0, 0).trimmed(), value = line.section(QLatin1Char('\t'), -1);
+            list->scrollToItem(item);
+            list->horizontalScrollBar()->setValue(0);
+            const QImage image = list->viewport()->grab().toImage();
+            const QRectF rect = list->visualItemRect(item);
+            // Where the label's last glyph ends, taken from where its first is placed; then where
+            // the value's first glyph is placed and where its ink ends.
+            const double labelEnd = InkExtent(image, rect, background).left - fm.leftBearing(label.front()) +
+                                    fm.horizontalAdvance(label);
+            const InkSpan valueInk = InkExtent(image, rect.adjusted(labelEnd - rect.left(), 0, 0, 0), background);
+            const double valueStart = valueInk.left - fm.leftBearing(value.front());
+            starts.push_back(valueStart);
+            EXPECT_GE(valueStart - labelEnd, 2.0) << qPrintable(line);
+            EXPECT_NEAR(valueInk.right, valueStart + fm.horizontalAdvance(value) - fm.rightBearing(value.back()), 1.5)
+                << qPrintable(line);
+            EXPECT_LE(valueInk.right, list->viewport()->width()) << qPrintable(line);
         }
         ASSERT_EQ(starts.size(), static_cast<size_t>(block.lines.size()));
         const auto [lowest, highest] = std::minmax_element(starts.begin(), starts.end());
