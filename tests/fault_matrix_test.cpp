@@ -174,12 +174,11 @@ const FaultRow kRows[] = {
      {{{kAll, 3, {"18 Zeichen empfangen. CRC OK"}, 0, true}, {kAll, 3, {"21 Zeichen empfangen. CRC OK"}, 0, true}}}},
 };
 
-// The interface type chosen in the program: a column of the matrix.
-const QString kTypes[] = {kOriginal, kSelfBuilt};
+// A row and a column, the interface type chosen in the program.
 using Cell = std::tuple<FaultRow, int>;
 void PrintTo(const FaultRow& row, std::ostream* os) { *os << row.name; }
 std::string CellName(const ::testing::TestParamInfo<Cell>& info) {
-    return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) == 0 ? "_Original" : "_SelfBuilt");
+    return std::string(std::get<0>(info.param).name) + "_" + ColumnName(std::get<1>(info.param));
 }
 
 // The last settings read's report, without the packet lines.
@@ -215,7 +214,7 @@ void ExpectJammedReport(const QStringList& report, int missedAtLeast) {
 
 // The emulator for a cell: the column's cable, or with `otherCable` the other one.
 EmulatorProcess StartEmulator(const FaultRow& row, int column, const QStringList& fault) {
-    return EmulatorProcess(EmulatorPath(), EmulatorArguments(kTypes[row.otherCable ? 1 - column : column], fault));
+    return EmulatorProcess(EmulatorPath(), EmulatorArguments(kInterfaceTypes[row.otherCable ? 1 - column : column], fault));
 }
 
 // The checks every cell shares, then the second start (a settings read); `sameReport` when
@@ -260,7 +259,7 @@ TEST_P(FaultMatrixDownload, EndsAsTheCellSays) {
     const auto& [row, column] = GetParam();
     const DownloadCell& cell = row.download[column];
     EmulatorProcess emulator = StartEmulator(row, column, row.downloadFault);
-    Program program(emulator.DevicePath(), kTypes[column], kClockSpeed);
+    Program program(emulator.DevicePath(), kInterfaceTypes[column], kClockSpeed);
     program.Store(kOlderName, kOlderBytes);
     program.Store(ProgramFileName(kDiveD), kEarlierD);
     program.Press(program.window->cmdDownload);
@@ -298,7 +297,7 @@ TEST_P(FaultMatrixSettings, ReportsAsTheCellSays) {
     const auto& [row, column] = GetParam();
     const SettingsCell& cell = row.settings[column];
     EmulatorProcess emulator = StartEmulator(row, column, row.settingsFault);
-    Program program(emulator.DevicePath(), kTypes[column], kClockSpeed);
+    Program program(emulator.DevicePath(), kInterfaceTypes[column], kClockSpeed);
     program.Press(program.window->cmdGetVyperSettings);
 
     const QStringList report = LastReport(program.Messages());

@@ -23,6 +23,9 @@ namespace vyper::testing {
 
 inline const QString kOriginal = QStringLiteral("Original Suunto (ohne Echo)");
 inline const QString kSelfBuilt = QStringLiteral("Selbstbau (mit Echo)");
+// Both, as the tests' columns: 0 the original interface, 1 the self-built one.
+inline const QString kInterfaceTypes[] = {kOriginal, kSelfBuilt};
+inline std::string ColumnName(int column) { return column == 0 ? "Original" : "SelfBuilt"; }
 
 // The emulator executable and the folder of the hand-checked files.
 QString EmulatorPath();
