@@ -25,20 +25,10 @@ DiveAnswerFacts EndedBy(int lastPacketLength, DiveAnswerFacts f = {}) {
     return f;
 }
 DiveAnswerFacts Pending(int codeByte, int length, int bytes = 10, int answerCode = 9) {
-    DiveAnswerFacts f;
-    f.codeByte = answerCode;
-    f.pendingBytes = bytes;
-    f.pendingCodeByte = codeByte;
-    f.pendingLengthByte = length;
-    return f;
+    return {.pendingBytes = bytes, .pendingCodeByte = codeByte, .pendingLengthByte = length, .codeByte = answerCode};
 }
 DiveAnswerFacts Flags(bool overlong, bool damaged, bool endless) {
-    DiveAnswerFacts f;
-    f.overlong = overlong;
-    f.damaged = damaged;
-    f.endless = endless;
-    f.codeByte = 9;
-    return f;
+    return {.overlong = overlong, .damaged = damaged, .codeByte = 9, .endless = endless};
 }
 
 }  // namespace
@@ -65,12 +55,10 @@ TEST(DiveAnswerCheck, JudgesEveryKindOfAnswer) {
         {"noise: another code byte, implausible header", Pending(0x55, 32), Implausible(64), Verdict::Cut},
         {"noise: impossible length 33", Pending(9, 33), Plausible(48), Verdict::Whole},
         {"noise after the short last packet", EndedBy(8, Pending(9, 20, 5)), Plausible(24), Verdict::Whole},
-        {"device lost after whole packets", [] { DiveAnswerFacts f; f.deviceLost = true; return f; }(), Plausible(48),
-         Verdict::Cut},
-        {"device lost after the short last packet", [] { auto f = EndedBy(8); f.deviceLost = true; return f; }(),
-         Plausible(24), Verdict::Whole},
-        {"device lost before any byte", [] { DiveAnswerFacts f; f.deviceLost = true; return f; }(), {}, Verdict::NoDive},
-                {"overlong", Flags(true, false, false), Plausible(48), Verdict::Overlong},
+        {"device lost after whole packets", {.deviceLost = true}, Plausible(48), Verdict::Cut},
+        {"device lost after the short last packet", EndedBy(8, {.deviceLost = true}), Plausible(24), Verdict::Whole},
+        {"device lost before any byte", {.deviceLost = true}, {}, Verdict::NoDive},
+        {"overlong", Flags(true, false, false), Plausible(48), Verdict::Overlong},
         {"damaged", Flags(false, true, false), Plausible(48), Verdict::Damaged},
         {"endless wins over damaged", Flags(false, true, true), Plausible(48), Verdict::Endless},
         {"endless without any packet", Flags(false, false, true), {}, Verdict::Endless},

@@ -50,8 +50,8 @@ void FakeSerialControl::CloseDevice() {
 
 void FakeSerialControl::ApplyModemLines() { rtsHistory.push_back(RTSEnable()); }
 
-int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QString& title) {
-    shown.push_back({text, styleValue, title});
+int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QString&) {
+    shown.push_back({text, styleValue});
     if (!answers.empty()) {
         const int a = answers.front();
         answers.pop_front();
@@ -62,22 +62,15 @@ int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QStri
 
 bool FakeWaits::Pause(int ms, const std::function<bool()>& cancelled) {
     if (cancelled()) return false;
-    Sleep(ms);
-    return !cancelled();
-}
-
-void FakeWaits::Sleep(int ms) {
     sleeps.push_back(ms);
     now += ms;
     if (onSleep) onSleep(ms);
+    return !cancelled();
 }
 
 void FakeWaits::DoEvents() {
-    if (onDoEvents) {
-        onDoEvents();
-        return;
-    }
-    QCoreApplication::processEvents();
+    if (onDoEvents) onDoEvents();
+    else QCoreApplication::processEvents();
 }
 
 ssize_t FaultyFileWriter::WriteSome(int fd, const char* data, std::size_t size) {

@@ -58,7 +58,6 @@ public:
     struct Shown {
         QString text;
         int style;
-        QString title;
     };
     int Show(const QString& text, int styleValue, const QString& title) override;
     std::vector<Shown> shown;
@@ -70,9 +69,8 @@ public:
 // Its clock moves only by the recorded sleeps (and by `now` set in a test).
 class FakeWaits : public Waits {
 public:
-    // Records a pause of `ms` and moves the clock on by it.
-    void Sleep(int ms);
-    // Recorded and timed like a sleep; onSleep may cancel it (a click during the pause).
+    // Records a pause of `ms` and moves the clock on by it; onSleep may cancel it (a click
+    // during the pause).
     bool Pause(int ms, const std::function<bool()>& cancelled) override;
     void DoEvents() override;
     int64_t MonotonicMs() override { return now; }
