@@ -82,12 +82,7 @@ TEST(DiveAnswerCheck, AHeaderIsPlausibleOnlyWithinTheCalendarAndTheClock) {
         {100, 6, 15, 12, 30, false},
     };
     for (const auto& c : cases) {
-        DiveHeaderBytes h;
-        h.year = c.year;
-        h.month = c.month;
-        h.day = c.day;
-        h.hour = c.hour;
-        h.minute = c.minute;
+        const DiveHeaderBytes h{.year = c.year, .month = c.month, .day = c.day, .hour = c.hour, .minute = c.minute};
         EXPECT_EQ(PlausibleDiveHeader(DiveAnswer(h, {})), c.plausible)
             << c.year << "-" << c.month << "-" << c.day << " " << c.hour << ":" << c.minute;
     }

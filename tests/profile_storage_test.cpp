@@ -26,10 +26,7 @@ struct Storage : CoreRig {
     QString PathOf(const QString& name) const { return JoinPath(m.ProfileFolder, name); }
     // Converts the worked example's dive as if it had just been received.
     void Convert(int minute = 5, std::vector<int> profile = {10, 10, 122, 246, 128}) {
-        DiveHeaderBytes h;
-        h.minute = minute;
-        h.slot1 = 18;
-        LoadAnswer(m, DiveAnswer(h, profile));
+        LoadAnswer(m, DiveAnswer({.minute = minute, .slot1 = 18}, profile));
         ConvertProfileBuffer(m);
     }
     // Everything in the profile folder, hidden files included.

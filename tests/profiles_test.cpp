@@ -17,7 +17,6 @@
 
 using namespace vyper;
 using vyper::testing::DiveAnswer;
-using vyper::testing::DiveHeaderBytes;
 
 namespace {
 
@@ -88,19 +87,15 @@ TEST(DiveDecoding, MarkersKeepTheCurrentTextAndTakeAPeriod) {
         {{2, 126, 135, 128, 2}, {S(20, -1), M("ASC"), S(40, -1), M("ASC"), S(60, -1), M("ASC")}, true},
     };
     for (const auto& c : cases) {
-        DiveHeaderBytes h;
-        h.interval = 20;
-        const DiveRecord r = DecodeDive(DiveAnswer(h, c.profile));
+        const DiveRecord r = DecodeDive(DiveAnswer({.interval = 20}, c.profile));
         EXPECT_EQ(r.Entries, c.entries) << c.profile.front();
         EXPECT_EQ(r.EndedByMarker, c.ended) << c.profile.front();
     }
 }
 
 TEST(DiveDecoding, SixteenBytesHoldAHeaderAndNoProfile) {
-    DiveHeaderBytes h;
-    h.slot1 = 128;  // slot 1 is never walked; only the temperature rule looks at it
-    h.slot0 = 9;
-    const std::vector<int32_t> bytes = DiveAnswer(h, {});
+    // Slot 1 is never walked; only the temperature rule looks at it.
+    const std::vector<int32_t> bytes = DiveAnswer({.slot0 = 9, .slot1 = 128}, {});
     ASSERT_EQ(bytes.size(), 16u);
     const DiveRecord r = DecodeDive(bytes);
     EXPECT_TRUE(r.Entries.empty() && !r.EndedByMarker);
@@ -158,9 +153,7 @@ TEST(AtomicFileWriter, ReplacesALongerFileExactlyAndKeepsItsPermissions) {
     }
     const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     ASSERT_TRUE(QFile::setPermissions(path, permissions));
-    DiveHeaderBytes h;
-    h.slot1 = 18;
-    const DiveRecord r = DecodeDive(DiveAnswer(h, {10, 10, 122, 246, 128}));
+    const DiveRecord r = DecodeDive(DiveAnswer({.slot1 = 18}, {10, 10, 122, 246, 128}));
 
     AtomicFileWriter().WriteWhole(path, ProfileHeadBytes(r) + ProfileTailBytes(r));
 
@@ -188,11 +181,9 @@ TEST(DiveDuration, FileSummaryAndViewerGiveTheSameMinutes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.samples * c.interval);
-        DiveHeaderBytes header;
-        header.interval = c.interval;
         std::vector<int> profile(static_cast<size_t>(c.samples), 0);
         profile.front() = 33;  // ten metres down, then level
-        const DiveRecord record = DecodeDive(DiveAnswer(header, profile));
+        const DiveRecord record = DecodeDive(DiveAnswer({.interval = c.interval}, profile));
         const QByteArray file = ProfileHeadBytes(record) + ProfileTailBytes(record);
 
         const QString fileText = FromWindows1252(file);
