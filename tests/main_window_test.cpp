@@ -36,11 +36,9 @@ TEST(MainWindow, FirstRunShowsTheDefaultsAndTheBanner) {
     TestPlatform p;
     frmVyper w(p.Services());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Suunto Vyper Quappe (Grundelnetz) - Version  1.0.7"));
-    EXPECT_EQ(w.cmbCommPort->Text(), QStringLiteral("2"));
-    EXPECT_EQ(w.lstInterfaceType->Text(), QStringLiteral("Original Suunto (ohne Echo)"));
-    EXPECT_EQ(w.txtComDelay->Text(), QStringLiteral("350"));
-    EXPECT_EQ(w.chkAbortWhenOldDive->Value(), 0);
-    EXPECT_TRUE(w.optNever->Value() && !w.optAsk->Value() && !w.optAlways->Value());
+    EXPECT_EQ(QStringList({w.cmbCommPort->Text(), w.lstInterfaceType->Text(), w.txtComDelay->Text()}),
+              QStringList({"2", "Original Suunto (ohne Echo)", "350"}));
+    EXPECT_TRUE(w.chkAbortWhenOldDive->Value() == 0 && w.optNever->Value() && !w.optAsk->Value() && !w.optAlways->Value());
     EXPECT_FALSE(p.serial.PortOpen());
     const QString folder = QDir(p.programFolder.path()).filePath(QStringLiteral("Tauchprofile"));
     EXPECT_EQ(w.Module().ProfileFolder, QDir::toNativeSeparators(folder));
