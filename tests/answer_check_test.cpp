@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "link/Commands.h"
 #include "link/EchoCheck.h"
 #include "profiles/DiveAnswerCheck.h"
+#include "support/CoreRig.h"
 #include "support/DiveBytes.h"
-#include "support/Fakes.h"
+#include "transfer/ConvertProfileBuffer.h"
+#include "transfer/TransferControl.h"
 
 using namespace vyper;
 using namespace vyper::testing;
@@ -22,20 +25,10 @@ DiveAnswerFacts EndedBy(int lastPacketLength, DiveAnswerFacts f = {}) {
     return f;
 }
 DiveAnswerFacts Pending(int codeByte, int length, int bytes = 10, int answerCode = 9) {
-    DiveAnswerFacts f;
-    f.codeByte = answerCode;
-    f.pendingBytes = bytes;
-    f.pendingCodeByte = codeByte;
-    f.pendingLengthByte = length;
-    return f;
+    return {.pendingBytes = bytes, .pendingCodeByte = codeByte, .pendingLengthByte = length, .codeByte = answerCode};
 }
 DiveAnswerFacts Flags(bool overlong, bool damaged, bool endless) {
-    DiveAnswerFacts f;
-    f.overlong = overlong;
-    f.damaged = damaged;
-    f.endless = endless;
-    f.codeByte = 9;
-    return f;
+    return {.overlong = overlong, .damaged = damaged, .codeByte = 9, .endless = endless};
 }
 
 }  // namespace
@@ -62,12 +55,10 @@ TEST(DiveAnswerCheck, JudgesEveryKindOfAnswer) {
         {"noise: another code byte, implausible header", Pending(0x55, 32), Implausible(64), Verdict::Cut},
         {"noise: impossible length 33", Pending(9, 33), Plausible(48), Verdict::Whole},
         {"noise after the short last packet", EndedBy(8, Pending(9, 20, 5)), Plausible(24), Verdict::Whole},
-        {"device lost after whole packets", [] { DiveAnswerFacts f; f.deviceLost = true; return f; }(), Plausible(48),
-         Verdict::Cut},
-        {"device lost after the short last packet", [] { auto f = EndedBy(8); f.deviceLost = true; return f; }(),
-         Plausible(24), Verdict::Whole},
-        {"device lost before any byte", [] { DiveAnswerFacts f; f.deviceLost = true; return f; }(), {}, Verdict::NoDive},
-                {"overlong", Flags(true, false, false), Plausible(48), Verdict::Overlong},
+        {"device lost after whole packets", {.deviceLost = true}, Plausible(48), Verdict::Cut},
+        {"device lost after the short last packet", EndedBy(8, {.deviceLost = true}), Plausible(24), Verdict::Whole},
+        {"device lost before any byte", {.deviceLost = true}, {}, Verdict::NoDive},
+        {"overlong", Flags(true, false, false), Plausible(48), Verdict::Overlong},
         {"damaged", Flags(false, true, false), Plausible(48), Verdict::Damaged},
         {"endless wins over damaged", Flags(false, true, true), Plausible(48), Verdict::Endless},
         {"endless without any packet", Flags(false, false, true), {}, Verdict::Endless},
@@ -91,12 +82,7 @@ TEST(DiveAnswerCheck, AHeaderIsPlausibleOnlyWithinTheCalendarAndTheClock) {
         {100, 6, 15, 12, 30, false},
     };
     for (const auto& c : cases) {
-        DiveHeaderBytes h;
-        h.year = c.year;
-        h.month = c.month;
-        h.day = c.day;
-        h.hour = c.hour;
-        h.minute = c.minute;
+        const DiveHeaderBytes h{.year = c.year, .month = c.month, .day = c.day, .hour = c.hour, .minute = c.minute};
         EXPECT_EQ(PlausibleDiveHeader(DiveAnswer(h, {})), c.plausible)
             << c.year << "-" << c.month << "-" << c.day << " " << c.hour << ":" << c.minute;
     }
@@ -132,4 +118,35 @@ TEST(EchoCheck, TellsTheCableFromItsFirstBytes) {
         {"memory read, self-built chosen, no echo", read, reply, 2, EchoVerdict::CableDoesNotEcho},
     };
     for (const auto& c : cases) EXPECT_EQ(JudgeEcho(c.sent, c.head, c.interfaceType), c.verdict) << c.name;
+}
+
+// A download exchange whose answer has a spoilt packet, first, in the middle or last: the
+// profile command goes out through the real command procedure, the answer comes back (behind
+// the echo of the self-built interface) and is converted. The dive is a failed exchange,
+// nothing of it is stored, and it is asked for again. (Whole dives, also with noise behind
+// them, are stored in the end-to-end tests and the fault matrix.)
+TEST(DamagedAnswers, ADiveWithASpoiltPacketIsDiscardedWhereverThePacketLies) {
+    const struct {
+        int16_t interfaceType;
+        int spoilt;
+    } cases[] = {{1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "interface " << c.interfaceType << ", spoilt " << c.spoilt);
+        CoreRig t;
+        t.OpenPort(2, c.interfaceType);
+        const QByteArray answer = Packets(Bytes(DiveAnswer({}, std::vector<int>(70, 2))), 0x09, c.spoilt);  // 3 packets
+        t.p.serial.onOutput = [&](const QByteArray&) {
+            if (t.p.serial.sent.size() < 3) return;
+            if (c.interfaceType == 2) t.p.serial.Receive(t.p.serial.sent);
+            t.p.serial.Receive(answer);
+        };
+        SendProfileStart(t.m, TransferStopped(t.m));
+        t.Arrive({});
+        EXPECT_TRUE(t.m.ProfileDamaged);
+        ConvertProfileBuffer(t.m);
+        EXPECT_TRUE(t.ProfileFiles().isEmpty());
+        EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.ErrorCount, t.m.DiveNumber), std::tuple(0, 1, 1));
+        EXPECT_EQ(t.messages.lines.last(),
+                  QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen."));
+    }
 }

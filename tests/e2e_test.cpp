@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
-#include <ostream>
 
 #include "support/E2eSession.h"
 #include "support/EmulatorProcess.h"
@@ -17,13 +16,11 @@ using namespace vyper::testing;
 
 namespace {
 
-struct InterfaceCase {
-    const char* name;
-    QString type;  // the entry of the interface list
+// Run through either interface type, as chosen in the interface list.
+class EndToEnd : public ::testing::TestWithParam<int> {
+protected:
+    const QString& Type() const { return kInterfaceTypes[GetParam()]; }
 };
-void PrintTo(const InterfaceCase& c, std::ostream* os) { *os << c.name; }
-
-class EndToEnd : public ::testing::TestWithParam<InterfaceCase> {};
 
 // The pauses on the line, as the emulator's log saw the bytes arrive: the checksum byte of
 // every command after a pause of 12 ms, and the next command after 100 ms of RTS and
@@ -57,13 +54,11 @@ void ExpectCommandPauses(const QString& log, int delay) {
     EXPECT_EQ(commands, 7) << "one checksum byte per command";
 }
 
-INSTANTIATE_TEST_SUITE_P(BothInterfaces, EndToEnd,
-                         ::testing::Values(InterfaceCase{"Original", kOriginal}, InterfaceCase{"SelfBuilt", kSelfBuilt}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BothInterfaces, EndToEnd, ::testing::Values(0, 1), [](const auto& info) { return ColumnName(info.param); });
 
 TEST_P(EndToEnd, SettingsReadReportsTheDeviceMemory) {
-    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(GetParam().type));
-    Program program(emulator.DevicePath(), GetParam().type);
+    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(Type()));
+    Program program(emulator.DevicePath(), Type());
     program.Press(program.window->cmdGetVyperSettings);
 
     const QStringList expected = GoldenSettingsReport();
@@ -77,8 +72,8 @@ TEST_P(EndToEnd, SettingsReadReportsTheDeviceMemory) {
 }
 
 TEST_P(EndToEnd, DownloadAtLinePaceWritesEveryDiveAsTheHandCheckedFile) {
-    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(GetParam().type, {}, true));
-    Program program(emulator.DevicePath(), GetParam().type);
+    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(Type(), {}, true));
+    Program program(emulator.DevicePath(), Type());
     program.Press(program.window->cmdDownload);
 
     const std::vector<StoredDive> dives = {kDiveA, kDiveB, kDiveC, kDiveD};
@@ -107,8 +102,8 @@ TEST_P(EndToEnd, DownloadAtLinePaceWritesEveryDiveAsTheHandCheckedFile) {
 }
 
 TEST_P(EndToEnd, OnlyNewDivesStopsAtTheFirstStoredDive) {
-    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(GetParam().type));
-    Program program(emulator.DevicePath(), GetParam().type);
+    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(Type()));
+    Program program(emulator.DevicePath(), Type());
     // Dives B, C and D were stored before (B with an older rendering the program must keep);
     // dive A is new.
     const QByteArray earlierB = "Time [s]\tDepth [m]\r\n30\t\t-9\r\n";

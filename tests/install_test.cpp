@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,51 +22,33 @@ namespace {
 
 const QList<int> kIconSizes = {16, 32, 48, 64, 128, 256};
 
-// Compared as standard types, which googletest prints readably.
-std::pair<int, int> Dimensions(const QImage& image) { return {image.width(), image.height()}; }
-
-std::vector<std::string> Std(const QStringList& texts) {
-    std::vector<std::string> result;
-    for (const QString& text : texts) result.push_back(text.toStdString());
-    return result;
-}
-
-struct ProcessResult {
-    int exitCode = -1;
-    QString output;
-};
-
-ProcessResult RunProcess(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment) {
+// Runs a program to its end: its exit code (-1 when it did not end normally) and its output.
+std::pair<int, std::string> RunToEnd(const QString& program, const QStringList& arguments, const QString& destdir = {}) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DESTDIR"));
+    if (!destdir.isEmpty()) environment.insert(QStringLiteral("DESTDIR"), destdir);
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return {-1, QStringLiteral("did not finish: ") + process.errorString()};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(process.readAll())};
+    const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    if (!ended) process.kill();
+    return {ended ? process.exitCode() : -1, process.readAll().toStdString()};
 }
 
 // Installs this build with `cmake --install`, into `destdir` + `prefix` when `destdir` is set.
-ProcessResult InstallBuild(const QString& prefix, const QString& destdir) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DESTDIR"));
-    if (!destdir.isEmpty()) environment.insert(QStringLiteral("DESTDIR"), destdir);
-    return RunProcess(QStringLiteral(VYPER_CMAKE_COMMAND),
-               {QStringLiteral("--install"), QStringLiteral(VYPER_BINARY_DIR), QStringLiteral("--config"),
-                QStringLiteral(VYPER_BUILD_CONFIG), QStringLiteral("--prefix"), prefix},
-               environment);
+std::pair<int, std::string> InstallBuild(const QString& prefix, const QString& destdir) {
+    return RunToEnd(QStringLiteral(VYPER_CMAKE_COMMAND),
+               {"--install", VYPER_BINARY_DIR, "--config", VYPER_BUILD_CONFIG, "--prefix", prefix}, destdir);
 }
 
-// Every file below `root`, by its path relative to `root`, sorted.
-QStringList FilesBelow(const QString& root) {
+// Every file below `root`, by its path relative to `root`, sorted, a line each.
+std::string FilesBelow(const QString& root) {
     QStringList files;
     QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) files << QDir(root).relativeFilePath(it.next());
     files.sort();
-    return files;
+    return files.join('\n').toStdString();
 }
 
 // The keys of the [Desktop Entry] group, with the values as written.
@@ -92,42 +73,33 @@ QStringList ExecArguments(const QString& value) {
     QString text;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const bool escaped = value[i] == QLatin1Char('\\') && i + 1 < value.size();
-        if (escaped) ++i;
-        text += escaped ? escapes.value(value[i], value[i]) : value[i];
+        text += escaped ? escapes.value(value[i + 1], value[i + 1]) : value[i];
+        i += escaped;
     }
     QStringList arguments;
-    QString current;
     bool inArgument = false, inQuotes = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c == QLatin1Char('%') && text.mid(i, 2) == QStringLiteral("%%")) {
-            current += text[++i];
-        } else if (inQuotes && c == QLatin1Char('\\') && i + 1 < text.size()) {
-            current += text[++i];
-        } else if (c == QLatin1Char('"')) {
-            inQuotes = !inQuotes;
-        } else if (c == QLatin1Char(' ') && !inQuotes) {
-            if (inArgument) arguments << current;
-            current.clear();
+        if (c == QLatin1Char(' ') && !inQuotes) {
             inArgument = false;
             continue;
-        } else {
-            current += c;
         }
+        if (!inArgument) arguments << QString();
         inArgument = true;
+        const bool escaped = text.mid(i, 2) == QStringLiteral("%%") || (inQuotes && c == QLatin1Char('\\'));
+        if (c == QLatin1Char('"')) inQuotes = !inQuotes;
+        else arguments.last() += escaped && i + 1 < text.size() ? text[++i] : c;
     }
-    if (inArgument) arguments << current;
     return arguments;
 }
 
-QStringList ExpectedFiles() {
+std::string ExpectedFiles() {
     const QString id = DesktopId();
-    QStringList files = {QStringLiteral("bin/vyper-grundelnetz"),
-                         QStringLiteral("share/applications/%1.desktop").arg(id),
-                         QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(id)};
+    QStringList files = {"bin/vyper-grundelnetz", "share/applications/" + id + ".desktop",
+                         "share/icons/hicolor/scalable/apps/" + id + ".svg"};
     for (const int size : kIconSizes) files << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(id);
     files.sort();
-    return files;
+    return files.join('\n').toStdString();
 }
 
 }  // namespace
@@ -139,17 +111,16 @@ TEST(Installation, PutsTheProgramItsDesktopEntryAndIconsUnderThePrefixAndNothing
     ASSERT_FALSE(validator.isEmpty())
         << "desktop-file-validate is missing: scripts/install-deps.sh installs it (Debian: desktop-file-utils)";
 
-    struct Case {
+    const struct {
         const char* name;
         const char* prefix;  // below the temporary folder, or absolute under DESTDIR
         bool destdir;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"plain prefix", "prefix", false},
         {"prefix that needs quoting", "Ziel mit Leerzeichen, 100% & $HOME \"Tauchen\" `x` (a)", false},
         {"staged with DESTDIR", "/opt/vyper-grundelnetz", true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir temporary;
         ASSERT_TRUE(temporary.isValid());
@@ -157,29 +128,22 @@ TEST(Installation, PutsTheProgramItsDesktopEntryAndIconsUnderThePrefixAndNothing
         const QString destdir = c.destdir ? temporary.path() : QString();
         const QString root = destdir + prefix;  // where the files land
 
-        const ProcessResult install = InstallBuild(prefix, destdir);
-        ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
-        EXPECT_EQ(Std(FilesBelow(root)), Std(ExpectedFiles()));
-        EXPECT_TRUE(QFileInfo(root + QStringLiteral("/bin/vyper-grundelnetz")).isExecutable());
+        const auto [installed, output] = InstallBuild(prefix, destdir);
+        ASSERT_EQ(installed, 0) << output;
+        EXPECT_EQ(FilesBelow(root), ExpectedFiles());
+        EXPECT_TRUE(QFileInfo(root + "/bin/vyper-grundelnetz").isExecutable());
 
-        const QString entryPath = root + QStringLiteral("/share/applications/") + DesktopId() + QStringLiteral(".desktop");
+        const QString entryPath = root + "/share/applications/" + DesktopId() + ".desktop";
         const QMap<QString, QString> entry = ReadDesktopEntry(entryPath);
-        const QStringList exec = ExecArguments(entry.value(QStringLiteral("Exec")));
-        EXPECT_EQ(Std(exec), Std({prefix + QStringLiteral("/bin/vyper-grundelnetz")}))
-            << "Exec=" << entry.value(QStringLiteral("Exec")).toStdString();
-        EXPECT_EQ(entry.value(QStringLiteral("Terminal")).toStdString(), "false");
-
-        const QString icon = entry.value(QStringLiteral("Icon"));
-        EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/share/icons/hicolor/scalable/apps/") + icon + QStringLiteral(".svg")))
-            << "Icon=" << icon.toStdString();
+        const QString exec = entry.value("Exec"), icon = entry.value("Icon");
+        EXPECT_EQ(ExecArguments(exec), QStringList{prefix + "/bin/vyper-grundelnetz"}) << "Exec=" << exec.toStdString();
+        EXPECT_EQ(entry.value("Terminal").toStdString(), "false");
+        EXPECT_TRUE(QFileInfo::exists(root + "/share/icons/hicolor/scalable/apps/" + icon + ".svg")) << icon.toStdString();
         for (const int size : kIconSizes) {
             const QImage image(root + QStringLiteral("/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon));
-            EXPECT_EQ(Dimensions(image), std::pair(size, size)) << "Icon=" << icon.toStdString() << " at " << size << " px";
+            EXPECT_EQ(image.size(), QSize(size, size)) << "Icon=" << icon.toStdString() << " at " << size << " px";
         }
-
-        const ProcessResult validation = RunProcess(validator, {entryPath}, QProcessEnvironment::systemEnvironment());
-        EXPECT_EQ(validation.exitCode, 0);
-        EXPECT_EQ(validation.output.toStdString(), "");  // no error, warning or hint
+        EXPECT_EQ(RunToEnd(validator, {entryPath}), std::pair(0, std::string()));  // no error, warning or hint
     }
 }
 
@@ -195,7 +159,7 @@ TEST(ApplicationIcon, OffersEveryInstalledSizeFromTheBuiltInImages) {
     EXPECT_EQ(sizes, kIconSizes);
     for (const int size : {16, 256}) {
         const QImage image = icon.pixmap(QSize(size, size)).toImage();
-        EXPECT_EQ(Dimensions(image), std::pair(size, size));
+        EXPECT_EQ(image.size(), QSize(size, size));
         // The face's centre is drawn, not left transparent.
         EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << size << " px";
     }

@@ -11,65 +11,50 @@
 namespace {
 
 // Bottom to top. A file may include files of its own layer and of the layers below it.
-const std::vector<QString> kLayers = {QStringLiteral("platform"), QStringLiteral("text"),
-                                      QStringLiteral("link"),     QStringLiteral("profiles"),
-                                      QStringLiteral("transfer"), QStringLiteral("ui/viewer"),
-                                      QStringLiteral("ui/main")};
+const QStringList kLayers = {"platform/", "text/", "link/", "profiles/", "transfer/", "ui/viewer/", "ui/main/"};
+const int kFirstCoreLayer = 2, kFirstWindowLayer = 5;
 
 int LayerOf(const QString& path) {
     for (int i = static_cast<int>(kLayers.size()) - 1; i >= 0; --i) {
-        if (path.startsWith(kLayers[static_cast<std::size_t>(i)] + QLatin1Char('/'))) return i;
+        if (path.startsWith(kLayers[i])) return i;
     }
     return -1;
 }
 
-// Every source file below src/ (relative path) with the project files and the Qt headers
-// it includes.
+// Every source file below src/ (relative path) with the project files ("...") and the
+// library headers (<...>) it includes.
 struct Includes {
-    std::vector<QString> project;
-    std::vector<QString> system;
+    QStringList project, system;
 };
 std::map<QString, Includes> ReadSources() {
     const QDir src(QStringLiteral(VYPER_SOURCE_DIR "/src"));
-    static const QRegularExpression directive(QStringLiteral(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])"));
+    static const QRegularExpression directive(QStringLiteral(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])"),
+                                              QRegularExpression::MultilineOption);
     std::map<QString, Includes> files;
-    QDirIterator it(src.path(), {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(src.path(), {"*.h", "*.cpp"}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
+        QFile file(it.next());
+        Includes& includes = files[src.relativeFilePath(file.fileName())];
         if (!file.open(QIODevice::ReadOnly)) continue;
-        Includes& includes = files[src.relativeFilePath(path)];
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-            const QRegularExpressionMatch m = directive.match(line);
-            if (!m.hasMatch()) continue;
-            (m.captured(1) == QStringLiteral("\"") ? includes.project : includes.system).push_back(m.captured(2));
+        for (const QRegularExpressionMatch& m : directive.globalMatch(QString::fromUtf8(file.readAll()))) {
+            (m.captured(1) == QStringLiteral("\"") ? includes.project : includes.system) << m.captured(2);
         }
     }
     return files;
 }
 
 bool IsWidgetHeader(const QString& header) {
-    static const std::set<QString> widgets = [] {
-        std::set<QString> names;
-        for (const QString& name : QDir(QStringLiteral(VYPER_QT_WIDGETS_INCLUDE_DIR)).entryList(QDir::Files)) {
-            names.insert(name);
-            names.insert(QStringLiteral("QtWidgets/") + name);
-        }
-        return names;
-    }();
-    return widgets.count(header) != 0;
+    static const QStringList names = QDir(QStringLiteral(VYPER_QT_WIDGETS_INCLUDE_DIR)).entryList(QDir::Files);
+    return names.contains(header) || (header.startsWith("QtWidgets/") && names.contains(header.mid(10)));
 }
 
 TEST(Layering, NoFileIncludesALayerAboveOrBesideItsOwn) {
     const std::map<QString, Includes> files = ReadSources();
     ASSERT_GT(files.size(), 50u) << "sources not found";
     for (const auto& [path, includes] : files) {
-        const int own = LayerOf(path);
-        if (own < 0) continue;  // main.cpp puts everything together
+        if (LayerOf(path) < 0) continue;  // main.cpp puts everything together
         for (const QString& included : includes.project) {
-            const int other = LayerOf(included);
-            EXPECT_LE(other, own) << path.toStdString() << " includes " << included.toStdString();
+            EXPECT_LE(LayerOf(included), LayerOf(path)) << path.toStdString() << " includes " << included.toStdString();
         }
     }
 }
@@ -77,28 +62,23 @@ TEST(Layering, NoFileIncludesALayerAboveOrBesideItsOwn) {
 TEST(Layering, TheCoreHeadersNeedNoWidgets) {
     const std::map<QString, Includes> files = ReadSources();
     ASSERT_FALSE(IsWidgetHeader(QStringLiteral("QString")));
-    ASSERT_TRUE(IsWidgetHeader(QStringLiteral("QListWidget"))) << "widget headers not found";
-    const int firstWindowLayer = LayerOf(QStringLiteral("ui/viewer/x"));
+    ASSERT_TRUE(IsWidgetHeader(QStringLiteral("QListWidget")) && IsWidgetHeader(QStringLiteral("QtWidgets/QWidget")))
+        << "widget headers not found";
     // Follows every project header that a core header includes, however deep.
     for (const auto& [path, includes] : files) {
         const int layer = LayerOf(path);
-        if (!path.endsWith(QStringLiteral(".h")) || layer < LayerOf(QStringLiteral("link/x")) ||
-            layer >= firstWindowLayer) {
-            continue;
-        }
+        if (!path.endsWith(QStringLiteral(".h")) || layer < kFirstCoreLayer || layer >= kFirstWindowLayer) continue;
         std::set<QString> seen;
-        std::vector<QString> pending{path};
-        while (!pending.empty()) {
-            const QString header = pending.back();
-            pending.pop_back();
-            if (!seen.insert(header).second) continue;
+        QStringList pending{path};
+        while (!pending.isEmpty()) {
+            const QString header = pending.takeLast();
             const auto found = files.find(header);
-            if (found == files.end()) continue;  // generated
+            if (!seen.insert(header).second || found == files.end()) continue;  // seen, or generated
             for (const QString& qt : found->second.system) {
                 EXPECT_FALSE(IsWidgetHeader(qt)) << path.toStdString() << " reaches " << qt.toStdString()
                                                   << " through " << header.toStdString();
             }
-            for (const QString& next : found->second.project) pending.push_back(next);
+            pending << found->second.project;
         }
     }
 }

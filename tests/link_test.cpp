@@ -22,7 +22,7 @@ struct LinkRig : CoreRig {
         // profile commands announce it.
         m.ProfileEcho = downloadState == 2 && interfaceType == 2 ? 3 : 0;
     }
-    QByteArray Profile() const { return ToBytes({m.ProfileBuffer.begin(), m.ProfileBuffer.begin() + m.ProfileCount}); }
+    QByteArray Profile() const { return Bytes({m.ProfileBuffer.begin(), m.ProfileBuffer.begin() + m.ProfileCount}); }
 };
 QByteArray Payload(int length, int first) {
     QByteArray out;

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
+#include "platform/Controls.h"
 #include "support/Fakes.h"
 #include "ui/main/PortMappingDialog.h"
 #include "ui/main/frmVyper.h"
@@ -16,17 +18,27 @@ namespace {
 void Store(TestPlatform& p, const char* section, const char* key, const char* value) {
     p.settings.Save(QString::fromUtf8(section), QString::fromUtf8(key), QString::fromUtf8(value));
 }
+
+// Counts how often the list measures one of its entries.
+class CountingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        ++measured;
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+    mutable long long measured = 0;
+};
+
 }  // namespace
 
 TEST(MainWindow, FirstRunShowsTheDefaultsAndTheBanner) {
     TestPlatform p;
     frmVyper w(p.Services());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Suunto Vyper Quappe (Grundelnetz) - Version  1.0.7"));
-    EXPECT_EQ(w.cmbCommPort->Text(), QStringLiteral("2"));
-    EXPECT_EQ(w.lstInterfaceType->Text(), QStringLiteral("Original Suunto (ohne Echo)"));
-    EXPECT_EQ(w.txtComDelay->Text(), QStringLiteral("350"));
-    EXPECT_EQ(w.chkAbortWhenOldDive->Value(), 0);
-    EXPECT_TRUE(w.optNever->Value() && !w.optAsk->Value() && !w.optAlways->Value());
+    EXPECT_EQ(QStringList({w.cmbCommPort->Text(), w.lstInterfaceType->Text(), w.txtComDelay->Text()}),
+              QStringList({"2", "Original Suunto (ohne Echo)", "350"}));
+    EXPECT_TRUE(w.chkAbortWhenOldDive->Value() == 0 && w.optNever->Value() && !w.optAsk->Value() && !w.optAlways->Value());
     EXPECT_FALSE(p.serial.PortOpen());
     const QString folder = QDir(p.programFolder.path()).filePath(QStringLiteral("Tauchprofile"));
     EXPECT_EQ(w.Module().ProfileFolder, QDir::toNativeSeparators(folder));
@@ -166,5 +178,25 @@ TEST(MainWindow, TheDeviceButtonMapsAPortAndLeavesTheOtherSettings) {
         for (const char* key : {"Delay", "InterfaceType"}) EXPECT_FALSE(p.settings.Contains("CommPort", key)) << key;
         EXPECT_FALSE(p.settings.Contains("Settings", "LoadOnlyNewDvies"));
         EXPECT_TRUE(p.boxes.shown.empty());
+    }
+}
+
+// The message list is the program's journal: every line is appended and then selected.
+// A download writes hundreds of lines; if each selection measured every line again, the
+// cost would grow with the square of the journal and the window would freeze on long runs.
+TEST(ListBoxJournal, SelectingEachNewLineDoesNotMeasureTheWholeList) {
+    for (const int lines : {50, 400}) {
+        ListBox list;
+        list.resize(300, 200);
+        CountingDelegate delegate;
+        list.setItemDelegate(&delegate);
+        for (int i = 0; i < lines; ++i) {
+            list.AddItem(QStringLiteral("%1 Zeichen empfangen. CRC OK").arg(i));
+            list.SetListIndex(list.ListCount() - 1);
+        }
+        EXPECT_EQ(list.ListIndex(), lines - 1);
+        EXPECT_EQ(list.Text(), QStringLiteral("%1 Zeichen empfangen. CRC OK").arg(lines - 1));
+        // A few measurements per line at most, not one per line already in the list.
+        EXPECT_LE(delegate.measured, 4LL * lines) << lines << " lines";
     }
 }

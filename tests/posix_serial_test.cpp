@@ -4,13 +4,46 @@
 #include <QElapsedTimer>
 #include <tuple>
 
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include "platform/PosixSerialControl.h"
-#include "support/Pty.h"
 
 using namespace vyper;
-using vyper::testing::Pty;
 
 namespace {
+
+// A pseudo-terminal pair: the test plays the device on the master side and the program
+// opens the slave path as its serial port. The slave stays open here too, so the master
+// never sees a hang-up between opens.
+class Pty {
+public:
+    Pty() {
+        char name[256] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        if (openpty(&master_, &slaveKeeper_, name, &raw, nullptr) != 0) throw std::runtime_error("openpty failed");
+        slavePath_ = QString::fromLocal8Bit(name);
+    }
+    Pty(const Pty&) = delete;
+    ~Pty() {
+        ::close(master_);
+        ::close(slaveKeeper_);
+    }
+    const QString& SlavePath() const { return slavePath_; }
+    // Writes a few bytes as the device would send them; they always fit into the buffer.
+    void Write(const QByteArray& bytes) {
+        if (::write(master_, bytes.constData(), static_cast<size_t>(bytes.size())) != bytes.size()) {
+            throw std::runtime_error("write to the pseudo-terminal failed");
+        }
+    }
+
+private:
+    int master_ = -1, slaveKeeper_ = -1;
+    QString slavePath_;
+};
 
 // A control whose every port number maps to `path`, configured as the program does.
 std::unique_ptr<PosixSerialControl> ControlFor(const QString& path) {

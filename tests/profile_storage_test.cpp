@@ -26,10 +26,7 @@ struct Storage : CoreRig {
     QString PathOf(const QString& name) const { return JoinPath(m.ProfileFolder, name); }
     // Converts the worked example's dive as if it had just been received.
     void Convert(int minute = 5, std::vector<int> profile = {10, 10, 122, 246, 128}) {
-        DiveHeaderBytes h;
-        h.minute = minute;
-        h.slot1 = 18;
-        LoadAnswer(m, DiveAnswer(h, profile));
+        LoadAnswer(m, DiveAnswer({.minute = minute, .slot1 = 18}, profile));
         ConvertProfileBuffer(m);
     }
     // Everything in the profile folder, hidden files included.
@@ -149,7 +146,7 @@ TEST(ConvertProfileBuffer, FailuresBecomeALineAndLeaveTheFolderAsItWas) {
         EXPECT_EQ(t.p.boxes.shown.size(), c.asked ? 1u : 0u);
         const bool nameTaken = c.oldFile || c.fault == Fault::FolderOfThatName;
         EXPECT_EQ(t.FolderEntries(), nameTaken ? QStringList{name} : QStringList{});
-        EXPECT_EQ(t.ReadProfile(c.oldFile ? name : inside), nameTaken ? kOldContent : QByteArray("<missing>"));
+        EXPECT_EQ(t.ReadProfile(c.oldFile ? name : inside), nameTaken ? kOldContent : "<missing: " + t.PathOf(inside).toUtf8() + ">");
         EXPECT_TRUE(t.files.lines.isEmpty());
         EXPECT_EQ(std::tuple(t.m.DivesConverted, t.m.DiveNumber, t.m.ErrorCount), std::tuple(1, 2, 0));
         if (c.fault == Fault::FolderMissing) continue;

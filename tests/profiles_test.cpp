@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "platform/Failure.h"
@@ -10,15 +11,23 @@
 #include "profiles/ProfileDecoding.h"
 #include "profiles/ProfileText.h"
 #include "support/DiveBytes.h"
+#include "text/Windows1252.h"
+#include "ui/viewer/ProfilePlot.h"
+#include "ui/viewer/ProfileReader.h"
 
 using namespace vyper;
 using vyper::testing::DiveAnswer;
-using vyper::testing::DiveHeaderBytes;
 
 namespace {
 
 ProfileEntry S(int32_t seconds, int16_t depth) { return ProfileEntry::Sample(seconds, depth); }
 ProfileEntry M(const char* text) { return ProfileEntry::Marker(QString::fromLatin1(text)); }
+
+// The number that `pattern` captures in `text`, -1 when it does not match.
+int Captured(const QString& text, const QString& pattern) {
+    const QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
 
 }  // namespace
 
@@ -78,19 +87,15 @@ TEST(DiveDecoding, MarkersKeepTheCurrentTextAndTakeAPeriod) {
         {{2, 126, 135, 128, 2}, {S(20, -1), M("ASC"), S(40, -1), M("ASC"), S(60, -1), M("ASC")}, true},
     };
     for (const auto& c : cases) {
-        DiveHeaderBytes h;
-        h.interval = 20;
-        const DiveRecord r = DecodeDive(DiveAnswer(h, c.profile));
+        const DiveRecord r = DecodeDive(DiveAnswer({.interval = 20}, c.profile));
         EXPECT_EQ(r.Entries, c.entries) << c.profile.front();
         EXPECT_EQ(r.EndedByMarker, c.ended) << c.profile.front();
     }
 }
 
 TEST(DiveDecoding, SixteenBytesHoldAHeaderAndNoProfile) {
-    DiveHeaderBytes h;
-    h.slot1 = 128;  // slot 1 is never walked; only the temperature rule looks at it
-    h.slot0 = 9;
-    const std::vector<int32_t> bytes = DiveAnswer(h, {});
+    // Slot 1 is never walked; only the temperature rule looks at it.
+    const std::vector<int32_t> bytes = DiveAnswer({.slot0 = 9, .slot1 = 128}, {});
     ASSERT_EQ(bytes.size(), 16u);
     const DiveRecord r = DecodeDive(bytes);
     EXPECT_TRUE(r.Entries.empty() && !r.EndedByMarker);
@@ -148,9 +153,7 @@ TEST(AtomicFileWriter, ReplacesALongerFileExactlyAndKeepsItsPermissions) {
     }
     const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     ASSERT_TRUE(QFile::setPermissions(path, permissions));
-    DiveHeaderBytes h;
-    h.slot1 = 18;
-    const DiveRecord r = DecodeDive(DiveAnswer(h, {10, 10, 122, 246, 128}));
+    const DiveRecord r = DecodeDive(DiveAnswer({.slot1 = 18}, {10, 10, 122, 246, 128}));
 
     AtomicFileWriter().WriteWhole(path, ProfileHeadBytes(r) + ProfileTailBytes(r));
 
@@ -160,4 +163,33 @@ TEST(AtomicFileWriter, ReplacesALongerFileExactlyAndKeepsItsPermissions) {
     EXPECT_EQ(written.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), permissions);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("dive.txt")});
+}
+
+// One dive, decoded from the dive computer's bytes: the file's "Dauer:" line, the dive
+// summary in the message list and the viewer's "Tauchzeit:" (read back from the file) give
+// the same minutes, a begun minute counted as a whole one.
+TEST(DiveDuration, FileSummaryAndViewerGiveTheSameMinutes) {
+    const struct {
+        int samples, interval, minutes;
+    } cases[] = {
+        {1, 20, 1},     // 20 s
+        {3, 20, 1},     // 60 s, one minute exactly
+        {4, 20, 2},     // 80 s
+        {91, 30, 46},   // 2730 s, 45.5 minutes
+        {120, 30, 60},  // 3600 s
+        {121, 30, 61},  // 3630 s
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.samples * c.interval);
+        std::vector<int> profile(static_cast<size_t>(c.samples), 0);
+        profile.front() = 33;  // ten metres down, then level
+        const DiveRecord record = DecodeDive(DiveAnswer({.interval = c.interval}, profile));
+        const QByteArray file = ProfileHeadBytes(record) + ProfileTailBytes(record);
+
+        const QString fileText = FromWindows1252(file);
+        EXPECT_EQ(Captured(fileText, QStringLiteral("\r\nDauer: (\\d+) min\\.\r\n")), c.minutes);
+        EXPECT_EQ(Captured(DiveSummaryLines(record).join(QLatin1Char('\n')), QStringLiteral("Dauer: \t+(\\d+) min\\.")),
+                  c.minutes);
+        EXPECT_EQ(Captured(InfoCaption(ReadProfileText(file)), QStringLiteral("Tauchzeit: (\\d+)min\\.")), c.minutes);
+    }
 }

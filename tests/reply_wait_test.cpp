@@ -63,7 +63,7 @@ std::function<char(int)> ThenNoise(const QByteArray& answer) {
 
 TEST(ReplyWait, EndsAsTheLineBehaves) {
     const QByteArray full = Packets(QByteArray(32, '\x02'));
-    const QByteArray dive = Packets(ToBytes(DiveAnswer({}, std::vector<int>(30, 2))));  // 46 bytes: 32 + 14
+    const QByteArray dive = Packets(Bytes(DiveAnswer({}, std::vector<int>(30, 2))));  // 46 bytes: 32 + 14
     const QByteArray reply = WithChecksum(Bytes({0x05, 0x00, 0x00, 0x20}) + QByteArray(32, '\x07'));
     const auto closePort = [](Wait& w) { w.p.serial.SetPortOpen(false); };
     const auto endClick = [](Wait& w) { w.m.DownloadState = 0; };

@@ -72,12 +72,9 @@ TEST(ShowDive, ShownWindowPlotsTheSelectedProfileInItsColour) {
     const QColor profile(0, 0, 160);
     // Is there a pixel of the profile colour within one pixel of the twip point (x, y)?
     auto profileNear = [&](int x, int y) {
-        const int px = box.left() + static_cast<int>(x * sx);
-        const int py = box.top() + static_cast<int>(y * sy);
-        for (int dy = -1; dy <= 1; ++dy) {
-            for (int dx = -1; dx <= 1; ++dx) {
-                if (image.pixelColor(px + dx, py + dy) == profile) return true;
-            }
+        const QPoint at(box.left() + static_cast<int>(x * sx), box.top() + static_cast<int>(y * sy));
+        for (int d = 0; d < 9; ++d) {
+            if (image.pixelColor(at + QPoint(d % 3 - 1, d / 3 - 1)) == profile) return true;
         }
         return false;
     };

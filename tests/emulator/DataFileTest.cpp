@@ -1,10 +1,8 @@
-// The data file that replaces the built-in dives and settings.
+// The data file that replaces the built-in dives and settings, and the built-in dives.
 
 #include "core/DataFile.h"
 
 #include <gtest/gtest.h>
-
-#include <tuple>
 
 namespace vyemu {
 namespace {
@@ -39,22 +37,22 @@ TEST(DataFile, RejectsBadInputWithTheLineNumber)
         EXPECT_EQ(error->rfind(c.expected, 0), 0u) << "got: " << *error;
         EXPECT_EQ(s.dives.size(), 1u) << "the scenario was changed despite the error";
     }
+    // The documented example loads (the end-to-end tests load tests/golden/dives.txt).
+    Scenario example;
+    EXPECT_EQ(loadDataFile(VYPER_EMULATOR_EXAMPLE, DeviceSettings{}, example), std::nullopt);
+    EXPECT_EQ(example.dives.size(), 2u);
 }
 
-#ifdef VYPER_EMULATOR_EXAMPLE
-TEST(DataFile, TheDocumentedExampleLoads)
+// The built-in dives are not read from a file, so nothing else checks them.
+TEST(DiveSets, EveryBuiltInDiveIsValid)
 {
-    Scenario s;
-    const auto error = loadDataFile(VYPER_EMULATOR_EXAMPLE, DeviceSettings{}, s);
-    ASSERT_FALSE(error) << *error;
-    ASSERT_EQ(s.dives.size(), 2u);
-    EXPECT_EQ(std::tuple(s.dives[0].oxygenPercent, s.dives[0].profile.size(), maxDepthFeet(s.dives[0])),
-              std::tuple(32, 26u, 60));
-    EXPECT_EQ(s.dives[0].profile[14], Step::marker(122));  // "10*0 SLOW"
-    EXPECT_FALSE(s.dives[1].endMarker);
-    EXPECT_EQ(s.settings.userText, "Grundelnetz Vyper");
+    std::vector<Dive> all = defaultDives();
+    const auto large = largeDives();
+    all.insert(all.end(), large.begin(), large.end());
+    ASSERT_EQ(all.size(), 53u);
+    for (std::size_t i = 0; i < all.size(); ++i)
+        EXPECT_EQ(validateDive(all[i]), std::nullopt) << "dive " << i;
 }
-#endif
 
 }  // namespace
 }  // namespace vyemu

@@ -5,13 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGroupBox>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSet>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <algorithm>
-#include <array>
+#include <cmath>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -19,21 +24,138 @@
 #include "platform/WindowFonts.h"
 #include "profiles/ProfileDecoding.h"
 #include "profiles/ProfileText.h"
-#include "support/CaptionFit.h"
 #include "support/DiveBytes.h"
-#include "support/Ink.h"
 #include "support/MainWindow.h"
 #include "transfer/SettingsReport.h"
 #include "ui/viewer/frmShowDive.h"
 
 using namespace vyper;
-using vyper::testing::CaptionRooms;
-using vyper::testing::InkExtent;
-using vyper::testing::InkSpan;
-using vyper::testing::InkSpans;
-using vyper::testing::ReplyWith;
 
 namespace {
+
+// A caption with the room its text needs (from the font metrics of its widget's font) and the
+// room the widget gives it (from its rectangle and the style's margins), in logical pixels.
+struct CaptionRoom {
+    QString text;  // as shown (mnemonic marks removed)
+    double neededWidth, availableWidth;
+    double neededHeight, availableHeight;
+    QRect inWindow;  // the widget's rectangle in its window's coordinates
+    bool Fits() const { return neededWidth <= availableWidth && neededHeight <= availableHeight; }
+};
+
+QRect InWindow(const QWidget* w) { return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()); }
+
+// A caption as a button or check box shows it: "&Ende" is "Ende", "&&" is "&".
+QString WithoutMnemonic(const QString& caption) {
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
+CaptionRoom LabelRoom(const QLabel* label) {
+    const QFontMetricsF fm(label->font(), label);
+    const int m = label->margin();
+    const QRect room = label->contentsRect().adjusted(m, m, -m, -m);
+    const QString text = label->text();
+    // Wrapped over as many lines as its box needs: every word must fit the width, and all
+    // lines the height.
+    const QRectF used = label->wordWrap() ? fm.boundingRect(QRectF(room), Qt::TextWordWrap | label->alignment(), text)
+                                          : QRectF(0, 0, fm.horizontalAdvance(text), fm.height());
+    return {text, used.width(), double(room.width()), used.height(), double(room.height()), InWindow(label)};
+}
+
+// A push button's label is drawn into its contents rectangle, kept off the bevel by the
+// style's button margin; a check box's or option button's beside its indicator.
+CaptionRoom ButtonRoom(const QAbstractButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const auto* push = qobject_cast<const QPushButton*>(button);
+    if (push && (push->autoDefault() || push->isDefault())) option.features |= QStyleOptionButton::AutoDefaultButton;
+    const QStyle::SubElement contents = push                                ? QStyle::SE_PushButtonContents
+                                        : qobject_cast<const QCheckBox*>(button) ? QStyle::SE_CheckBoxContents
+                                                                                 : QStyle::SE_RadioButtonContents;
+    const QRect room = button->style()->subElementRect(contents, &option, button);
+    const int margin = push ? button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button) : 0;
+    const QString text = WithoutMnemonic(button->text());
+    const QFontMetricsF fm(button->font(), button);
+    return {text, fm.horizontalAdvance(text), double(room.width() - margin), fm.height(), double(room.height()),
+            InWindow(button)};
+}
+
+// A frame's title stands inside the frame's width and above the first control in the frame.
+CaptionRoom GroupBoxRoom(const QGroupBox* box) {
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    option.textAlignment = box->alignment();
+    option.lineWidth = 1;
+    const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+    const QString text = WithoutMnemonic(box->title());
+    const QFontMetricsF fm(box->font(), box);
+    int firstChildTop = box->height();
+    for (const QWidget* child : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        firstChildTop = std::min(firstChildTop, child->geometry().top());
+    }
+    return {text, title.left() + fm.horizontalAdvance(text), double(box->width()), title.top() + fm.height(),
+            double(firstChildTop), InWindow(box)};
+}
+
+// The captions of every label, push button, check box, option button and frame of `window`
+// (not those of other windows it owns), empty labels left out.
+std::vector<CaptionRoom> CaptionRooms(QWidget* window) {
+    std::vector<CaptionRoom> rooms;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->window() != window) continue;
+        if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) rooms.push_back(LabelRoom(label));
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) rooms.push_back(ButtonRoom(button));
+        if (auto* box = qobject_cast<QGroupBox*>(w)) rooms.push_back(GroupBoxRoom(box));
+    }
+    return rooms;
+}
+
+// Where a picture carries ink: from the left edge of the first to the right edge of the last
+// inked column, in logical pixels.
+struct InkSpan {
+    double left, right;
+    double Width() const { return right - left; }
+};
+
+// The inked columns of `area` (logical pixels) in `picture` (taken at the device pixel ratio),
+// joined into spans wherever less than `gap` lies between them; left to right. A pixel is ink
+// when it differs clearly from `background`.
+std::vector<InkSpan> InkSpans(const QImage& picture, const QRectF& area, const QColor& background, double gap) {
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    const double ratio = picture.devicePixelRatio();
+    const int x0 = std::max(0, static_cast<int>(std::floor(area.left() * ratio)));
+    const int x1 = std::min(image.width(), static_cast<int>(std::ceil(area.right() * ratio)));
+    const int y0 = std::max(0, static_cast<int>(std::floor(area.top() * ratio)));
+    const int y1 = std::min(image.height(), static_cast<int>(std::ceil(area.bottom() * ratio)));
+    std::vector<InkSpan> spans;
+    for (int x = x0; x < x1; ++x) {
+        bool inked = false;
+        for (int y = y0; y < y1 && !inked; ++y) {
+            const QRgb pixel = image.pixel(x, y);
+            inked = std::abs(qRed(pixel) - background.red()) + std::abs(qGreen(pixel) - background.green()) +
+                        std::abs(qBlue(pixel) - background.blue()) > 120;
+        }
+        if (!inked) continue;
+        const double left = x / ratio;
+        if (!spans.empty() && left - spans.back().right < gap) spans.back().right = left + 1 / ratio;
+        else spans.push_back({left, left + 1 / ratio});
+    }
+    return spans;
+}
+
+// The span from the first to the last inked column of `area`; left > right when there is none.
+InkSpan InkExtent(const QImage& image, const QRectF& area, const QColor& background) {
+    const std::vector<InkSpan> spans = InkSpans(image, area, background, 1e9);
+    return spans.empty() ? InkSpan{1, 0} : spans.front();
+}
 
 double ScaleFactor() { return qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble(); }
 
@@ -63,42 +185,13 @@ double InkWidth(const QFontMetricsF& fm, const QString& text) {
 
 // A whole settings report: the lines of all four memory blocks.
 QStringList SettingsReport() {
+    using vyper::testing::ReplyWith;
     auto user = ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
     const QByteArray text = "Grundelnetz Vyper 01";
     for (int i = 0; i < 20; ++i) user[static_cast<size_t>(16 + i)] = static_cast<unsigned char>(text[i]);
     return SettingsReportLines(0, ReplyWith({{34, 0x1A}, {35, 0x80}})) + SettingsReportLines(1, user) +
            SettingsReportLines(2, ReplyWith({{21, 0x12}, {22, 0x34}})) +
            SettingsReportLines(3, ReplyWith({{4, 5}, {6, 1}, {7, 2}, {8, 200}, {9, 1}, {11, 15}, {12, 15}}));
-}
-
-// Where a list line's label and value are inked, in the list's viewport, with the value's
-// start and end taken back to where its first and last glyph are placed.
-struct LineInk {
-    double textStart;   // where the label is placed
-    double labelEnd;    // where the label's last glyph (before the blanks) ends
-    double valueStart;  // where the value's first glyph is placed
-    double valueEnd;    // where its inked part ends
-};
-
-LineInk ReadLine(ListBox* list, int row) {
-    QListWidgetItem* item = list->item(row);
-    list->scrollToItem(item);
-    list->horizontalScrollBar()->setValue(0);
-    const QImage image = list->viewport()->grab().toImage();
-    const QRectF rect = list->visualItemRect(item);
-    const QColor background = list->palette().color(QPalette::Base);
-    const QFontMetricsF fm(list->font(), list);
-    const QString label = item->text().section(QLatin1Char('\t'), 0, 0).trimmed();
-    const QString value = item->text().section(QLatin1Char('\t'), -1);
-    const InkSpan all = InkExtent(image, rect, background);
-    LineInk ink{};
-    ink.textStart = all.left - fm.leftBearing(label.front());
-    ink.labelEnd = ink.textStart + fm.horizontalAdvance(label);
-    const InkSpan valueInk =
-        InkExtent(image, QRectF(ink.labelEnd, rect.top(), rect.right() - ink.labelEnd, rect.height()), background);
-    ink.valueStart = valueInk.left - fm.leftBearing(value.front());
-    ink.valueEnd = valueInk.right;
-    return ink;
 }
 
 }  // namespace
@@ -158,16 +251,27 @@ TEST(MessageList, ValuesOfABlockStandInOneColumnAndWhole) {
         const int first = list->ListCount();
         for (const QString& line : block.lines) list->AddItem(line);
         const QFontMetricsF fm(list->font(), list);
+        const QColor background = list->palette().color(QPalette::Base);
         std::vector<double> starts;
         for (int row = first; row < list->ListCount(); ++row) {
-            const QString line = list->item(row)->text();
-            const QString value = line.section(QLatin1Char('\t'), -1);
-            const LineInk ink = ReadLine(list, row);
-            starts.push_back(ink.valueStart);
-            EXPECT_GE(ink.valueStart - ink.labelEnd, 2.0) << qPrintable(line);
-            const double valueEnd = ink.valueStart + fm.horizontalAdvance(value) - fm.rightBearing(value.back());
-            EXPECT_NEAR(ink.valueEnd, valueEnd, 1.5) << qPrintable(line);
-            EXPECT_LE(ink.valueEnd, list->viewport()->width()) << qPrintable(line);
+            QListWidgetItem* item = list->item(row);
+            const QString line = item->text();
+            const QString label = line.section(QLatin1Char('\t'), 0, 0).trimmed(), value = line.section(QLatin1Char('\t'), -1);
+            list->scrollToItem(item);
+            list->horizontalScrollBar()->setValue(0);
+            const QImage image = list->viewport()->grab().toImage();
+            const QRectF rect = list->visualItemRect(item);
+            // Where the label's last glyph ends, taken from where its first is placed; then where
+            // the value's first glyph is placed and where its ink ends.
+            const double labelEnd = InkExtent(image, rect, background).left - fm.leftBearing(label.front()) +
+                                    fm.horizontalAdvance(label);
+            const InkSpan valueInk = InkExtent(image, rect.adjusted(labelEnd - rect.left(), 0, 0, 0), background);
+            const double valueStart = valueInk.left - fm.leftBearing(value.front());
+            starts.push_back(valueStart);
+            EXPECT_GE(valueStart - labelEnd, 2.0) << qPrintable(line);
+            EXPECT_NEAR(valueInk.right, valueStart + fm.horizontalAdvance(value) - fm.rightBearing(value.back()), 1.5)
+                << qPrintable(line);
+            EXPECT_LE(valueInk.right, list->viewport()->width()) << qPrintable(line);
         }
         ASSERT_EQ(starts.size(), static_cast<size_t>(block.lines.size()));
         const auto [lowest, highest] = std::minmax_element(starts.begin(), starts.end());

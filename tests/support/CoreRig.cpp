@@ -1,8 +1,5 @@
 #include "support/CoreRig.h"
 
-#include <QFile>
-
-#include "platform/AppInfo.h"
 #include "transfer/ReceivePoll.h"
 #include "transfer/TransferControl.h"
 
@@ -34,16 +31,6 @@ void CoreRig::OpenPort(int16_t downloadState, int16_t interfaceType) {
 void CoreRig::Arrive(const QByteArray& bytes) {
     p.serial.Receive(bytes);
     while (p.serial.InBufferCount() > 0) comVyper_OnComm(m);
-}
-
-void CoreRig::StoreProfile(const QString& name, const QByteArray& bytes) const {
-    QFile file(JoinPath(m.ProfileFolder, name));
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes);
-}
-
-QByteArray CoreRig::ReadProfile(const QString& name) const {
-    QFile file(JoinPath(m.ProfileFolder, name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 }  // namespace vyper::testing

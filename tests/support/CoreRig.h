@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/UserChoices.h"
+#include "platform/AppInfo.h"
 #include "support/Fakes.h"
 #include "transfer/VyperComm.h"
 
@@ -89,9 +90,9 @@ struct CoreRig {
     void OpenPort(int16_t downloadState, int16_t interfaceType = 1);
     // Bytes arriving, each handed to the receive handler by an event of its own.
     void Arrive(const QByteArray& bytes);
-    // A file of the profile folder written or read; a missing one reads as "<missing>".
-    void StoreProfile(const QString& name, const QByteArray& bytes) const;
-    QByteArray ReadProfile(const QString& name) const;
+    // A file of the profile folder written or read (see ReadAll).
+    void StoreProfile(const QString& name, const QByteArray& bytes) const { WriteAll(JoinPath(m.ProfileFolder, name), bytes); }
+    QByteArray ReadProfile(const QString& name) const { return ReadAll(JoinPath(m.ProfileFolder, name)); }
     // Every change of TransferActive, in order.
     std::vector<bool> activeChanges;
 };

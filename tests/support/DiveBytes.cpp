@@ -15,12 +15,6 @@ std::vector<int32_t> DiveAnswer(const DiveHeaderBytes& h, const std::vector<int>
     return bytes;
 }
 
-QByteArray ToBytes(const std::vector<int32_t>& values) {
-    QByteArray out;
-    for (int32_t v : values) out.append(static_cast<char>(v));
-    return out;
-}
-
 QByteArray WithChecksum(QByteArray bytes, int flip) {
     char x = 0;
     for (char c : bytes) x ^= c;

@@ -16,26 +16,14 @@ namespace vyper::testing {
 
 // Header values of a dive as the dive computer stores them.
 struct DiveHeaderBytes {
-    int year = 99;
-    int month = 7;
-    int day = 15;
-    int hour = 14;
-    int minute = 5;
-    int interval = 30;
-    int oxygen = 21;
-    int air = 25;
-    int surfaceHours = 5;
-    int surfaceMinutes = 7;
-    int slot0 = 0;  // the two bytes below the profile
-    int slot1 = 0;
+    int year = 99, month = 7, day = 15, hour = 14, minute = 5;
+    int interval = 30, oxygen = 21, air = 25, surfaceHours = 5, surfaceMinutes = 7;
+    int slot0 = 0, slot1 = 0;  // the two bytes below the profile
 };
 
 // The bytes of one dive in arrival order: slots 0 and 1, the profile bytes (given in time
 // order, so the first one lands in slot N-15), then the 14 header bytes in the top slots.
 std::vector<int32_t> DiveAnswer(const DiveHeaderBytes& header, const std::vector<int>& profileInTimeOrder);
-
-// The values as bytes.
-QByteArray ToBytes(const std::vector<int32_t>& values);
 
 // `bytes` with their XOR checksum appended; a non-zero `flip` spoils the checksum.
 QByteArray WithChecksum(QByteArray bytes, int flip = 0);

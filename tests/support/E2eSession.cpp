@@ -10,7 +10,6 @@
 #include <QLocale>
 
 #include "platform/AppInfo.h"
-#include "transfer/ActivityIndicator.h"
 
 namespace vyper::testing {
 
@@ -29,11 +28,6 @@ QString ProgramFileName(const StoredDive& d) {
         .arg(QLatin1String(d.time));
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing: ") + path.toUtf8() + ">";
-}
-
 QByteArray Golden(const StoredDive& d) { return ReadAll(GoldenFolder() + QStringLiteral("/e2e/") + d.golden); }
 
 QStringList EmulatorArguments(const QString& interfaceType, QStringList extra, bool paced) {
@@ -44,26 +38,7 @@ QStringList EmulatorArguments(const QString& interfaceType, QStringList extra, b
 }
 
 QStringList GoldenSettingsReport() {
-    return {
-        QStringLiteral("Maximale Tauchtiefe:\t\t18 m"),
-        QStringLiteral("Messintervall:\t\t\t20 sec."),
-        QStringLiteral("Tauchgänge:\t\t\t4"),
-        QStringLiteral("Gesamte Tauchzeit:\t\t51 min."),
-        QStringLiteral("Seriennummer:\t\t\t2041793"),
-        QStringLiteral("Benutzerinfo:\t\t\tGrundelnetz Vyper   "),
-        QStringLiteral("Bytes TG-Daten:\t\t\t168"),
-        QStringLiteral("Persönliche Einstellungen:\t\t0"),
-        QStringLiteral("Maßsystem                  \t\tmetrisch"),
-        QStringLiteral("Rechnermodus Dekompression: \tNitrox"),
-        QStringLiteral("Beleuchtung: \t\t\tAus."),
-        QStringLiteral("Beleuchtung Dauer: \t\t10"),
-        QStringLiteral("Tauchzeitalarm: \t\t\tAus."),
-        QStringLiteral("Tauchtiefenalarm: \t\t\tAn."),
-        QStringLiteral("Zeit bis Alarm: \t\t\t45 min."),
-        QStringLiteral("Alarmtiefe: \t\t\t30 m"),
-        ActivityLine(1),
-        QStringLiteral("OK."),
-    };
+    return QString::fromUtf8(ReadAll(GoldenFolder() + QStringLiteral("/settings-report.txt"))).split('\n', Qt::SkipEmptyParts);
 }
 
 std::string Text(const QStringList& lines) { return lines.join(QLatin1Char('\n')).toStdString(); }
@@ -101,12 +76,6 @@ QString Program::ProfilePath(const QString& name) const { return JoinPath(window
 
 QStringList Program::StoredFiles() const {
     return QDir(window->Module().ProfileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-}
-
-void Program::Store(const QString& name, const QByteArray& bytes) const {
-    QFile file(ProfilePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 }  // namespace vyper::testing

@@ -23,6 +23,9 @@ namespace vyper::testing {
 
 inline const QString kOriginal = QStringLiteral("Original Suunto (ohne Echo)");
 inline const QString kSelfBuilt = QStringLiteral("Selbstbau (mit Echo)");
+// Both, as the tests' columns: 0 the original interface, 1 the self-built one.
+inline const QString kInterfaceTypes[] = {kOriginal, kSelfBuilt};
+inline std::string ColumnName(int column) { return column == 0 ? "Original" : "SelfBuilt"; }
 
 // The emulator executable and the folder of the hand-checked files.
 QString EmulatorPath();
@@ -43,8 +46,6 @@ inline const StoredDive kDiveD{"1999-12-31 23 Uhr 59.txt", 1999, 12, 31, "23 Uhr
 
 // The name the program gives the dive's file.
 QString ProgramFileName(const StoredDive& d);
-// A file's bytes, or a "<missing: path>" marker that equals no file.
-QByteArray ReadAll(const QString& path);
 // The hand-checked file of the dive.
 QByteArray Golden(const StoredDive& d);
 
@@ -53,7 +54,8 @@ QByteArray Golden(const StoredDive& d);
 // with pauses between them, as the dive computer sends them.
 QStringList EmulatorArguments(const QString& interfaceType, QStringList extra = {}, bool paced = false);
 
-// The settings report that the golden memory gives, from the first block's line to "OK.".
+// The settings report that the golden memory gives, from the first block's line to "OK."
+// (tests/golden/settings-report.txt, worked out by hand like the profile files).
 QStringList GoldenSettingsReport();
 
 // The lines as one text, a line per line, for readable assertion messages.
@@ -94,7 +96,7 @@ public:
 
     QString ProfilePath(const QString& name) const;
     QStringList StoredFiles() const;
-    void Store(const QString& name, const QByteArray& bytes) const;
+    void Store(const QString& name, const QByteArray& bytes) const { WriteAll(ProfilePath(name), bytes); }
     QStringList Messages() const { return window->lstVyperComm->Items(); }
 
     RecordingMessageBoxes boxes;

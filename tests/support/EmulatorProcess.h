@@ -24,8 +24,6 @@ public:
     QString Log() const;
     // Lines of the log that name a recognised command ("command: ...").
     QStringList Commands() const;
-    // Whether the process still runs.
-    bool Running() const { return process_.state() != QProcess::NotRunning; }
     // Waits up to `timeoutMs` for the process to end by itself; its exit status, or -1.
     int WaitForExit(int timeoutMs);
 

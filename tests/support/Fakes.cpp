@@ -1,6 +1,7 @@
 #include "support/Fakes.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <algorithm>
 #include <cerrno>
 
@@ -49,8 +50,8 @@ void FakeSerialControl::CloseDevice() {
 
 void FakeSerialControl::ApplyModemLines() { rtsHistory.push_back(RTSEnable()); }
 
-int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QString& title) {
-    shown.push_back({text, styleValue, title});
+int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QString&) {
+    shown.push_back({text, styleValue});
     if (!answers.empty()) {
         const int a = answers.front();
         answers.pop_front();
@@ -61,23 +62,15 @@ int RecordingMessageBoxes::Show(const QString& text, int styleValue, const QStri
 
 bool FakeWaits::Pause(int ms, const std::function<bool()>& cancelled) {
     if (cancelled()) return false;
-    Sleep(ms);
-    return !cancelled();
-}
-
-void FakeWaits::Sleep(int ms) {
     sleeps.push_back(ms);
     now += ms;
     if (onSleep) onSleep(ms);
+    return !cancelled();
 }
 
 void FakeWaits::DoEvents() {
-    ++doEventsCalls;
-    if (onDoEvents) {
-        onDoEvents();
-        return;
-    }
-    QCoreApplication::processEvents();
+    if (onDoEvents) onDoEvents();
+    else QCoreApplication::processEvents();
 }
 
 ssize_t FaultyFileWriter::WriteSome(int fd, const char* data, std::size_t size) {
@@ -101,16 +94,22 @@ int FaultyFileWriter::Rename(const char* from, const char* to) {
 TestPlatform::TestPlatform() = default;
 
 Platform TestPlatform::Services() {
-    AppInfo app;
-    app.programFolder = programFolder.path();
-    app.versionMinor = versionMinor;
-    app.versionRevision = versionRevision;
-    return Platform{serial, settings, boxes, waits, files, app, [this] { return devices; }};
+    return Platform{serial, settings, boxes, waits, files, AppInfo{programFolder.path(), 0, 7}, [this] { return devices; }};
 }
 
-QByteArray Bytes(std::initializer_list<int> values) {
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing: ") + path.toUtf8() + ">";
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray Bytes(const std::vector<int32_t>& values) {
     QByteArray out;
-    for (int v : values) out.append(static_cast<char>(v));
+    for (int32_t v : values) out.append(static_cast<char>(v));
     return out;
 }
 

@@ -58,7 +58,6 @@ public:
     struct Shown {
         QString text;
         int style;
-        QString title;
     };
     int Show(const QString& text, int styleValue, const QString& title) override;
     std::vector<Shown> shown;
@@ -70,9 +69,8 @@ public:
 // Its clock moves only by the recorded sleeps (and by `now` set in a test).
 class FakeWaits : public Waits {
 public:
-    // Records a pause of `ms` and moves the clock on by it.
-    void Sleep(int ms);
-    // Recorded and timed like a sleep; onSleep may cancel it (a click during the pause).
+    // Records a pause of `ms` and moves the clock on by it; onSleep may cancel it (a click
+    // during the pause).
     bool Pause(int ms, const std::function<bool()>& cancelled) override;
     void DoEvents() override;
     int64_t MonotonicMs() override { return now; }
@@ -80,7 +78,6 @@ public:
     std::vector<int> sleeps;
     std::function<void(int)> onSleep;
     std::function<void()> onDoEvents;
-    int doEventsCalls = 0;
 };
 
 // The program's own file writer, whose steps can be made to fail: a disk that is full after
@@ -109,11 +106,13 @@ struct TestPlatform {
     QTemporaryDir programFolder;
     // What the platform reports as the serial devices present.
     std::vector<SerialDeviceChoice> devices;
-    int versionMinor = 0;
-    int versionRevision = 7;
 };
 
-// Bytes from a list of values, for readable expectations.
-QByteArray Bytes(std::initializer_list<int> values);
+// A file's bytes, or a "<missing: path>" marker that equals no file; a file written whole.
+QByteArray ReadAll(const QString& path);
+void WriteAll(const QString& path, const QByteArray& bytes);
+
+// Bytes from values, a braced list of them for readable expectations.
+QByteArray Bytes(const std::vector<int32_t>& values);
 
 }  // namespace vyper::testing

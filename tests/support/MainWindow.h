@@ -2,8 +2,6 @@
 // The main window on the fakes, with its module at hand: the common start of the tests
 // whose subject is the window.
 
-#include <QFile>
-
 #include "platform/AppInfo.h"
 #include "support/Fakes.h"
 #include "ui/main/frmVyper.h"
@@ -17,8 +15,7 @@ struct MainWindow {
 
     // Writes a profile file into the folder and lists it, as a download does.
     void Store(const QString& name, const QByteArray& bytes) {
-        QFile file(JoinPath(m.ProfileFolder, name));
-        if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+        WriteAll(JoinPath(m.ProfileFolder, name), bytes);
         w.lstFiles->AddItem(name);
     }
 };
