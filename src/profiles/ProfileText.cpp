@@ -1,5 +1,8 @@
 #include "profiles/ProfileText.h"
 
+#include <charconv>
+#include <iterator>
+
 #include "text/NumberText.h"
 #include "text/Windows1252.h"
 
@@ -14,6 +17,14 @@ QByteArray Lines(const QStringList& lines) {
         out += "\r\n";
     }
     return out;
+}
+
+// Appends the decimal digits of `value` (with "-" when negative), without a byte array of
+// their own.
+void AppendNumber(QByteArray& out, qint64 value) {
+    char digits[24];
+    const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), value);
+    out.append(digits, end.ptr - digits);
 }
 
 QString Tabs(int count) { return QString(count, QLatin1Char('\t')); }
@@ -32,9 +43,9 @@ QByteArray ProfileHeadBytes(const DiveRecord& record) {
             out += ToWindows1252(QStringLiteral("=> ") + e.MarkerText);
         } else {
             // Elapsed time is written without a sign; it never runs backwards.
-            out += QByteArray::number(qAbs(static_cast<qint64>(e.ElapsedSeconds)));
+            AppendNumber(out, qAbs(static_cast<qint64>(e.ElapsedSeconds)));
             out += "\t\t";
-            out += QByteArray::number(e.Depth);
+            AppendNumber(out, e.Depth);
         }
         out += "\r\n";
     }
