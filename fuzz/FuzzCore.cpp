@@ -1,5 +1,7 @@
 #include "FuzzCore.h"
 
+#include <optional>
+
 #include "platform/Failure.h"
 
 namespace vyper::fuzzing {
@@ -85,6 +87,12 @@ FuzzCore::FuzzCore()
                  [] { return std::vector<SerialDeviceChoice>{}; }},
         CoreSeams{messages, files, counters, choices, choices, choices, control, poll}) {
     m.ProfileFolder = QStringLiteral("/fuzz/Tauchprofile");
+}
+
+FuzzCore* FreshCore() {
+    static std::optional<FuzzCore> core;
+    core.emplace();
+    return &*core;
 }
 
 }  // namespace vyper::fuzzing

@@ -1,7 +1,7 @@
 #pragma once
 // The core on fakes that cost next to nothing per input: a serial control over a byte
 // vector, files in memory, a clock that moves only by the pauses, and the recording seams
-// of the tests. One FuzzCore is built for every input, so nothing carries over.
+// of the tests. A FuzzCore is built afresh for every input, so nothing carries over.
 
 #include <QByteArray>
 #include <QString>
@@ -97,5 +97,9 @@ struct FuzzCore {
     testing::RecordingTimer poll;
     VyperComm m;
 };
+
+// Destroys the last input's core and builds a fresh one in the same place: the same as a new
+// one, without a fresh allocation of its buffers for every input.
+FuzzCore* FreshCore();
 
 }  // namespace vyper::fuzzing

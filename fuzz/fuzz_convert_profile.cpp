@@ -7,7 +7,6 @@
 //        [dive number: 4 bytes] then the answer's bytes.
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 
 #include "FuzzCore.h"
 #include "FuzzSupport.h"
@@ -17,7 +16,7 @@
 using namespace vyper;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto core = std::make_unique<fuzzing::FuzzCore>();
+    fuzzing::FuzzCore* const core = fuzzing::FreshCore();
     VyperComm& m = core->m;
 
     fuzzing::InputReader in(data, size);

@@ -9,7 +9,6 @@
 //        [event index byte] then the answers: each a header byte (length in the low six
 //        bits, bit 6: four times as long, bit 7: trickled) followed by its bytes.
 #include <cstdint>
-#include <memory>
 
 #include "FuzzCore.h"
 #include "FuzzSupport.h"
@@ -50,7 +49,7 @@ constexpr int kTrickleBytes = 3;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto core = std::make_unique<fuzzing::FuzzCore>();
+    fuzzing::FuzzCore* const core = fuzzing::FreshCore();
     VyperComm& m = core->m;
     fuzzing::FuzzSerial& port = core->serial;
     fuzzing::InputReader in(data, size);
