@@ -114,3 +114,13 @@ TEST(LineSettings, ParsesTheFourFieldsAndRefusesOthers) {
         EXPECT_THROW(ParseLineSettings(QString::fromLatin1(bad)), RuntimeFailure) << bad;
     }
 }
+
+TEST(LockFile, NamesItsHolderByTheFirstField) {
+    const std::pair<const char*, long> cases[] = {
+        {"      4242\n", 4242},              // the number alone, padded as most programs write it
+        {"4242 minicom anna\n", 4242},       // followed by the program and the user
+        {"\t4242\r\n", 4242},
+        {"", 0}, {"minicom 4242\n", 0}, {"4242abc\n", 0}, {"-7\n", 0}, {"0\n", 0},
+    };
+    for (const auto& [text, pid] : cases) EXPECT_EQ(LockFileOwner(QByteArray(text)), pid) << text;
+}

@@ -46,9 +46,8 @@ bool HeldByLockFile(const QString& devicePath) {
     for (const char* dir : {"/run/lock", "/var/lock"}) {
         QFile lock(QString::fromLatin1(dir) + QStringLiteral("/LCK..") + name);
         if (!lock.open(QIODevice::ReadOnly)) continue;
-        bool ok = false;
-        const long pid = QString::fromLatin1(lock.readAll()).trimmed().toLong(&ok);
-        if (ok && pid > 0 && pid != static_cast<long>(getpid()) &&
+        const long pid = LockFileOwner(lock.readAll());
+        if (pid > 0 && pid != static_cast<long>(getpid()) &&
             (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) {
             return true;
         }
@@ -65,6 +64,12 @@ bool IsPseudoTerminal(int fd) {
 
 }  // namespace
 
+long LockFileOwner(const QByteArray& contents) {
+    const QList<QByteArray> fields = contents.simplified().split(' ');
+    bool ok = false;
+    const long pid = fields.value(0).toLong(&ok);
+    return ok && pid > 0 ? pid : 0;
+}
 
 PosixSerialControl::PosixSerialControl(PathForPort pathForPort)
     : pathForPort_(std::move(pathForPort)), notifier_(new QObject) {}

@@ -56,4 +56,9 @@ private:
     QObject* notifier_;
 };
 
+// The process that a lock file in /run/lock names as the holder of a device: the first field
+// of its text (programs write the number alone, padded with blanks, or follow it with their
+// name and user), 0 when that is no positive number.
+long LockFileOwner(const QByteArray& contents);
+
 }  // namespace vyper

@@ -59,6 +59,9 @@ Program::Program(const QString& devicePath, const QString& interfaceType, int cl
     window->txtComDelay->SetText(QStringLiteral("0"));
 }
 
+// The window lets go of the serial control as it goes, so it must go first.
+Program::~Program() { window.reset(); }
+
 void Program::Press(QPushButton* button) {
     button->click();
     QElapsedTimer clock;

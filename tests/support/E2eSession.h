@@ -89,6 +89,7 @@ class Program {
 public:
     // `clockSpeed` 1 runs the program on the real clock; see FastWaits for more.
     Program(const QString& devicePath, const QString& interfaceType, int clockSpeed = 1);
+    ~Program();
 
     // Presses a button and lets the program run until the transfer has ended (a failed
     // assertion when it has not ended after 30 s).
