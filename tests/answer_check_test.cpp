@@ -95,29 +95,40 @@ TEST(EchoCheck, TellsTheCableFromItsFirstBytes) {
     const QByteArray start = Bytes({0x08, 0xA5, 0xAD});
     const QByteArray packet = Packets(QByteArray(20, '\x02'), 0x09);
     const QByteArray spoilt = Packets(QByteArray(20, '\x02'), 0x09, 0);
+    const QByteArray twoPackets = Packets(QByteArray(50, '\x02'), 0x09);
     const QByteArray read = Bytes({0x05, 0x00, 0x00, 0x20, 0x25});
     const QByteArray reply = WithChecksum(Bytes({0x05, 0x00, 0x00, 0x20}) + QByteArray(32, '\x07'));
+    const QByteArray noise = Bytes({0x55, 0x31, 0x0C, 0x7E});
     const struct {
         const char* name;
         QByteArray sent, head;
         int16_t interfaceType;
+        bool lineQuiet;
         EchoVerdict verdict;
     } cases[] = {
-        {"original chosen, cable echoes", start, start + packet, 1, EchoVerdict::CableEchoes},
-        {"original chosen, no echo", start, packet, 1, EchoVerdict::AsChosen},
-        {"self-built chosen, cable echoes", start, start + packet, 2, EchoVerdict::AsChosen},
-        {"self-built chosen, whole good packet without echo", start, packet, 2, EchoVerdict::CableDoesNotEcho},
-        {"self-built chosen, spoilt packet without echo", start, spoilt, 2, EchoVerdict::AsChosen},
-        {"original chosen, noise before the echo", start, Bytes({0x55}) + start + packet, 1, EchoVerdict::AsChosen},
-        {"self-built chosen, noise before the echo", start, Bytes({0x55}) + start + packet, 2, EchoVerdict::AsChosen},
-        {"original chosen, too few bytes", start, start.left(2), 1, EchoVerdict::Undecided},
-        {"self-built chosen, too few bytes", start, packet.left(2), 2, EchoVerdict::Undecided},
-        {"memory read, original chosen, cable echoes", read, read + reply, 1, EchoVerdict::CableEchoes},
-        {"memory read, original chosen, no echo", read, reply, 1, EchoVerdict::AsChosen},
-        {"memory read, self-built chosen, cable echoes", read, read + reply, 2, EchoVerdict::AsChosen},
-        {"memory read, self-built chosen, no echo", read, reply, 2, EchoVerdict::CableDoesNotEcho},
+        {"original chosen, cable echoes", start, start + packet, 1, false, EchoVerdict::CableEchoes},
+        {"original chosen, no echo", start, packet, 1, true, EchoVerdict::AsChosen},
+        {"self-built chosen, cable echoes", start, start + packet, 2, true, EchoVerdict::AsChosen},
+        {"self-built chosen, one short good packet without echo, then quiet", start, packet, 2, true,
+         EchoVerdict::CableDoesNotEcho},
+        {"self-built chosen, two good packets without echo", start, twoPackets, 2, false, EchoVerdict::CableDoesNotEcho},
+        // Noise on the line passes one checksum now and then; only what follows tells.
+        {"self-built chosen, one good packet, line still busy", start, packet, 2, false, EchoVerdict::AsChosen},
+        {"self-built chosen, one good full packet, then noise", start, twoPackets.left(35) + noise, 2, true,
+         EchoVerdict::AsChosen},
+        {"self-built chosen, spoilt packet without echo", start, spoilt, 2, true, EchoVerdict::AsChosen},
+        {"original chosen, noise before the echo", start, Bytes({0x55}) + start + packet, 1, false, EchoVerdict::AsChosen},
+        {"self-built chosen, noise before the echo", start, Bytes({0x55}) + start + packet, 2, true, EchoVerdict::AsChosen},
+        {"original chosen, too few bytes", start, start.left(2), 1, false, EchoVerdict::Undecided},
+        {"self-built chosen, too few bytes", start, packet.left(2), 2, false, EchoVerdict::Undecided},
+        {"memory read, original chosen, cable echoes", read, read + reply, 1, false, EchoVerdict::CableEchoes},
+        {"memory read, original chosen, no echo", read, reply, 1, true, EchoVerdict::AsChosen},
+        {"memory read, self-built chosen, cable echoes", read, read + reply, 2, true, EchoVerdict::AsChosen},
+        {"memory read, self-built chosen, no echo, then quiet", read, reply, 2, true, EchoVerdict::CableDoesNotEcho},
+        {"memory read, self-built chosen, good reply, line still busy", read, reply, 2, false, EchoVerdict::AsChosen},
+        {"memory read, self-built chosen, good reply, then noise", read, reply + noise, 2, true, EchoVerdict::AsChosen},
     };
-    for (const auto& c : cases) EXPECT_EQ(JudgeEcho(c.sent, c.head, c.interfaceType), c.verdict) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(JudgeEcho(c.sent, c.head, c.interfaceType, c.lineQuiet), c.verdict) << c.name;
 }
 
 // A download exchange whose answer has a spoilt packet, first, in the middle or last: the

@@ -160,7 +160,7 @@ const FaultRow kRows[] = {
     // without an echo in front, one line names the type to choose (a CRC Falsch line may come
     // first). Settings: the memory read's reply behind its echo fails its checksum, the echo in
     // front names the cable; the reply without echo never completes at 42 bytes, but comes
-    // whole with a right checksum: the cable has no echo.
+    // whole with a right checksum, and then the line falls quiet: the cable has no echo.
     {"WrongCable", {}, {}, {{{{}, 0, {kEchoes}, -1, false}, {{}, 0, {kNoEcho}, -1, false}}},
      {{{{0}, 0, {kEchoes, kCrc37}, 1}, {{0}, 0, {kNoEcho}, 0}}}, End::WrongInterface, true},
 

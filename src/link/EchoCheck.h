@@ -13,10 +13,11 @@ enum class EchoVerdict {
 };
 
 // Judges whether the cable echoes from the command bytes sent (checksum included) and the
-// first raw bytes received after them. An echoing cable returns the command at once, in
-// front of any answer. A missing echo is believed only when the head begins with a whole
-// answer packet with a right checksum, so that noise is never taken for a wrong cable. Pure.
-EchoVerdict JudgeEcho(const QByteArray& sent, const QByteArray& head, int16_t interfaceType);
+// first raw bytes received after them; `lineQuiet` when no byte came after the head for a
+// while. An echoing cable returns the command at once, in front of any answer. A missing
+// echo is believed only from two good answer packets in a row, or from good packets that
+// are all the line carried, so that noise is not taken for a wrong cable. Pure.
+EchoVerdict JudgeEcho(const QByteArray& sent, const QByteArray& head, int16_t interfaceType, bool lineQuiet);
 
 // The one line that tells the user which interface type to choose.
 QString WrongInterfaceLine(EchoVerdict verdict);

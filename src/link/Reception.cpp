@@ -13,8 +13,9 @@ constexpr int32_t kMemoryReadEcho = 5;
 // A full profile packet: code, length 32, 32 payload bytes, checksum.
 constexpr int32_t kFullProfilePacket = 35;
 constexpr int32_t kLastIndex = kBufferSize - 1;
-// Enough raw bytes of an answer to tell an echo of the command from the answer itself.
-constexpr qsizetype kAnswerHeadBytes = 48;
+// Enough raw bytes of an answer to tell an echo of the command from the answer itself:
+// two full packets and more, or a memory read's reply and the bytes after it.
+constexpr qsizetype kAnswerHeadBytes = 80;
 
 // The length byte of a profile packet announces a shorter packet: it completes at L + 3.
 // Behind the echo of the self-built interface the length byte comes after the echoed bytes;

@@ -66,7 +66,7 @@ WaitEnd WaitForReply(VyperComm& m) {
         // A dive command's echo is unmistakable (its second byte, 165, is no packet length),
         // so a wrong cable is told at once instead of after a stream of spoilt packets.
         if (m.DownloadState == 2) {
-            const EchoVerdict echo = JudgeEcho(m.SentCommand, m.AnswerHead, m.InterfaceType);
+            const EchoVerdict echo = JudgeEcho(m.SentCommand, m.AnswerHead, m.InterfaceType, false);
             if (echo == EchoVerdict::CableEchoes || echo == EchoVerdict::CableDoesNotEcho) {
                 return WaitEnd::WrongInterface;
             }

@@ -144,10 +144,11 @@ void ApplyErrorLimit(VyperComm& m) {
 // True when the first bytes of a reply that was not taken as good show a cable that does
 // not match the chosen interface type.
 EchoVerdict EchoVerdictAfterWait(const VyperComm& m) {
-    if (m.WaitOutcome == WaitEnd::WrongInterface) return JudgeEcho(m.SentCommand, m.AnswerHead, m.InterfaceType);
+    const bool lineQuiet = m.WaitOutcome == WaitEnd::Quiet;
+    if (m.WaitOutcome == WaitEnd::WrongInterface) return JudgeEcho(m.SentCommand, m.AnswerHead, m.InterfaceType, lineQuiet);
     const bool good = m.DownloadState == 1 ? m.MemoryReplyGood : (m.ProfileAnswerEnded && !m.ProfileDamaged);
     if (good) return EchoVerdict::AsChosen;
-    return JudgeEcho(m.SentCommand, m.AnswerHead, m.InterfaceType);
+    return JudgeEcho(m.SentCommand, m.AnswerHead, m.InterfaceType, lineQuiet);
 }
 
 // Ends the transfer when the device went away or the cable does not match; true if so.
