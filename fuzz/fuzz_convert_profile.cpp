@@ -44,16 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t held = static_cast<int32_t>(std::min<qsizetype>(bytes.size(), kBufferSize));
     for (int32_t i = 0; i < held; ++i) m.ProfileBuffer[i] = static_cast<uint8_t>(bytes[i]);
 
-    // Mostly as many bytes as arrived: a count far beyond them makes a dive of thousands of
-    // zero bytes, whose file takes long to build, so such counts come less often.
+    // Mostly as many bytes as arrived, or a few more. A count far beyond them makes a dive of
+    // thousands of zero bytes, whose file takes long to build: one input in 128.
     int32_t count = held;
-    switch (countMode % 8) {
-        case 6: count = countArgument % (kBufferSize + 1); break;       // any count the buffer holds
-        case 7:
-            count = (countArgument & 1) ? kBufferSize + countArgument % 64  // past the buffer's end
-                                        : static_cast<int32_t>(diveNumber);  // any count at all
-            break;
-        default: break;
+    if (countMode % 16 == 6) {
+        count = std::min<int32_t>(held + countArgument % 64, kBufferSize);  // a little beyond
+    } else if (countMode == 0xF7) {
+        count = countArgument % (kBufferSize + 1);  // any count the buffer holds
+    } else if (countMode == 0xFF) {
+        count = (countArgument & 1) ? kBufferSize + countArgument % 64  // past the buffer's end
+                                    : static_cast<int32_t>(diveNumber);  // any count at all
     }
 
     for (int pass = 0; pass < 2; ++pass) {
