@@ -35,8 +35,8 @@ QByteArray ProfilePacket(const QByteArray& payload, int flip = 0) {
 QByteArray MemoryReply(const QByteArray& memory, int flip = 0) {
     return WithChecksum(Bytes({0x05, 0x00, 0x20, 0x20}) + memory, flip);
 }
-const QString kOk35 = QStringLiteral("35 Zeichen empfangen. CRC OK");
-const QString kOk38 = QStringLiteral("38 Zeichen empfangen. CRC OK");
+// The line of a packet of `count` bytes with a right checksum.
+QString Ok(int count) { return QStringLiteral("%1 Zeichen empfangen. CRC OK").arg(count, 2, 10, QLatin1Char('0')); }
 
 }  // namespace
 
@@ -49,22 +49,14 @@ TEST(Reception, PacketsEndByTheirLengthByteThroughEitherCable) {
         std::vector<int> lengths;
         QStringList lines;
     } cases[] = {
-        {1, {1}, {"04 Zeichen empfangen. CRC OK"}},
-        {1, {20}, {"23 Zeichen empfangen. CRC OK"}},
-        {1, {30}, {"33 Zeichen empfangen. CRC OK"}},
-        {1, {31}, {"34 Zeichen empfangen. CRC OK"}},
-        {1, {32, 1}, {kOk35, "04 Zeichen empfangen. CRC OK"}},
-        {1, {32, 30}, {kOk35, "33 Zeichen empfangen. CRC OK"}},
-        {1, {32, 32, 31}, {kOk35, kOk35, "34 Zeichen empfangen. CRC OK"}},
-        {1, {32, 32}, {kOk35, kOk35}},
-        {2, {1}, {"07 Zeichen empfangen. CRC OK"}},
-        {2, {20}, {"26 Zeichen empfangen. CRC OK"}},
-        {2, {30}, {"36 Zeichen empfangen. CRC OK"}},
-        {2, {31}, {"37 Zeichen empfangen. CRC OK"}},
-        {2, {32, 1}, {kOk38, "04 Zeichen empfangen. CRC OK"}},
-        {2, {32, 30}, {kOk38, "33 Zeichen empfangen. CRC OK"}},
-        {2, {32, 32, 31}, {kOk38, kOk35, "34 Zeichen empfangen. CRC OK"}},
-        {2, {32, 32}, {kOk38, kOk35}},
+        {1, {1}, {Ok(4)}},                       {2, {1}, {Ok(7)}},
+        {1, {20}, {Ok(23)}},                     {2, {20}, {Ok(26)}},
+        {1, {30}, {Ok(33)}},                     {2, {30}, {Ok(36)}},
+        {1, {31}, {Ok(34)}},                     {2, {31}, {Ok(37)}},
+        {1, {32, 1}, {Ok(35), Ok(4)}},           {2, {32, 1}, {Ok(38), Ok(4)}},
+        {1, {32, 30}, {Ok(35), Ok(33)}},         {2, {32, 30}, {Ok(38), Ok(33)}},
+        {1, {32, 32, 31}, {Ok(35), Ok(35), Ok(34)}}, {2, {32, 32, 31}, {Ok(38), Ok(35), Ok(34)}},
+        {1, {32, 32}, {Ok(35), Ok(35)}},         {2, {32, 32}, {Ok(38), Ok(35)}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "interface " << c.interfaceType << ", last packet " << c.lengths.back());

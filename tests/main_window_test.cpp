@@ -15,10 +15,6 @@ using namespace vyper;
 using vyper::testing::TestPlatform;
 
 namespace {
-void Store(TestPlatform& p, const char* section, const char* key, const char* value) {
-    p.settings.Save(QString::fromUtf8(section), QString::fromUtf8(key), QString::fromUtf8(value));
-}
-
 // Counts how often the list measures one of its entries.
 class CountingDelegate : public QStyledItemDelegate {
 public:
@@ -63,10 +59,10 @@ TEST(MainWindow, StoredSettingsAreRestored) {
     };
     for (const auto& c : cases) {
         TestPlatform p;
-        Store(p, "CommPort", "Number", c.number);
-        Store(p, "CommPort", "InterfaceType", c.interfaceType);
-        Store(p, "CommPort", "Delay", c.delay);
-        Store(p, "Settings", "LoadOnlyNewDvies", c.onlyNew);
+        p.settings.Save("CommPort", "Number", c.number);
+        p.settings.Save("CommPort", "InterfaceType", c.interfaceType);
+        p.settings.Save("CommPort", "Delay", c.delay);
+        p.settings.Save("Settings", "LoadOnlyNewDvies", c.onlyNew);
         frmVyper w(p.Services());
         EXPECT_EQ(w.cmbCommPort->Text(), QString::fromUtf8(c.port)) << c.number;
         EXPECT_EQ(w.Module().CommPortNumber, QString::fromUtf8(c.port).toInt()) << c.number;
@@ -79,8 +75,8 @@ TEST(MainWindow, StoredSettingsAreRestored) {
 
 TEST(MainWindow, AnUnacceptableCheckBoxValueEndsTheStartUpWithAMessage) {
     TestPlatform p;
-    Store(p, "CommPort", "Delay", "100");
-    Store(p, "Settings", "LoadOnlyNewDvies", "7");
+    p.settings.Save("CommPort", "Delay", "100");
+    p.settings.Save("Settings", "LoadOnlyNewDvies", "7");
     frmVyper w(p.Services());
     ASSERT_EQ(p.boxes.shown.size(), 1u);
     EXPECT_EQ(p.boxes.shown[0].text, QStringLiteral("Ungültiger Eigenschaftswert 380"));
@@ -92,8 +88,8 @@ TEST(MainWindow, AnUnacceptableCheckBoxValueEndsTheStartUpWithAMessage) {
 TEST(MainWindow, ClosingSavesTheFourSettingsBothWays) {
     for (bool byButton : {true, false}) {
         TestPlatform p;
-        Store(p, "CommPort", "Number", "3");
-        Store(p, "Settings", "LoadOnlyNewDvies", "1");
+        p.settings.Save("CommPort", "Number", "3");
+        p.settings.Save("Settings", "LoadOnlyNewDvies", "1");
         {
             frmVyper w(p.Services());
             w.show();
@@ -106,13 +102,10 @@ TEST(MainWindow, ClosingSavesTheFourSettingsBothWays) {
             else w.close();  // the close box
             EXPECT_FALSE(w.isVisible());
         }
-        const auto load = [&](const char* section, const char* key) {
-            return p.settings.Load(QString::fromUtf8(section), QString::fromUtf8(key));
-        };
-        EXPECT_EQ(load("CommPort", "Number"), byButton ? QStringLiteral("3") : QStringLiteral("9x"));
-        EXPECT_EQ(load("CommPort", "Delay"), QStringLiteral("120"));
-        EXPECT_EQ(load("CommPort", "InterfaceType"), QStringLiteral("Selbstbau (mit Echo)"));
-        EXPECT_EQ(load("Settings", "LoadOnlyNewDvies"), QStringLiteral("0"));
+        EXPECT_EQ(p.settings.Load("CommPort", "Number"), byButton ? QStringLiteral("3") : QStringLiteral("9x"));
+        EXPECT_EQ(p.settings.Load("CommPort", "Delay"), QStringLiteral("120"));
+        EXPECT_EQ(p.settings.Load("CommPort", "InterfaceType"), QStringLiteral("Selbstbau (mit Echo)"));
+        EXPECT_EQ(p.settings.Load("Settings", "LoadOnlyNewDvies"), QStringLiteral("0"));
     }
 }
 
@@ -151,7 +144,7 @@ TEST(MainWindow, TheDeviceButtonMapsAPortAndLeavesTheOtherSettings) {
     for (bool ok : {true, false}) {
         TestPlatform p;
         p.devices = {{"/dev/serial/by-id/usb-FTDI-if00-port0", "/dev/ttyUSB0", "FT232R USB UART – /dev/ttyUSB0"}};
-        Store(p, "CommPort", "Number", "3");
+        p.settings.Save("CommPort", "Number", "3");
         frmVyper w(p.Services());
         QStringList offered;
         QTimer answer;  // answers the dialog once it runs; gone with the iteration if none opens

@@ -16,8 +16,6 @@ namespace {
 
 using Reply = std::array<int32_t, kBufferSize>;
 
-const QString T = QStringLiteral("\t");
-
 }  // namespace
 
 TEST(SettingsReport, DepthsAreTruncatedToWholeMetres) {
@@ -27,44 +25,37 @@ TEST(SettingsReport, DepthsAreTruncatedToWholeMetres) {
     for (const auto& c : cases) EXPECT_EQ(DepthMetresFrom128thFeet(c.value), c.metres) << c.value;
 }
 
-TEST(SettingsReport, BlockOneGivesIntervalDivesTimeSerialAndUserText) {
-    Reply rx = ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
-    const QByteArray text = "Grundelnetz Vyper 01";
-    for (int i = 0; i < 20; ++i) rx[static_cast<size_t>(16 + i)] = static_cast<unsigned char>(text[i]);
-    const QStringList expected{
-        QStringLiteral("Messintervall:") + T + T + T + QStringLiteral("20 sec."),
-        QStringLiteral("Tauchgänge:") + T + T + T + QStringLiteral("300"),
-        QStringLiteral("Gesamte Tauchzeit:") + T + T + QStringLiteral("300 min."),
-        QStringLiteral("Seriennummer:") + T + T + T + QStringLiteral("12304"),
-        QStringLiteral("Benutzerinfo:") + T + T + T + QStringLiteral("Grundelnetz Vyper 01"),
+TEST(SettingsReport, BlocksGiveTheirLinesFromTheReplyBytes) {
+    const Reply user = ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}},
+                                 "Grundelnetz Vyper 01");
+    const auto third = [](int mode) {
+        return ReplyWith({{4, 5}, {6, 1}, {7, mode}, {8, 200}, {9, 1}, {11, 15}, {12, 15}, {13, 0}, {21, 1}, {22, 4}});
     };
-    EXPECT_EQ(SettingsReportLines(1, rx), expected);
+    const QStringList third1{"Persönliche Einstellungen:\t\t5", "Maßsystem                  \t\tmetrisch",
+                             "Rechnermodus Dekompression: \tNitrox", "Beleuchtung: \t\t\tAus.",
+                             "Beleuchtung Dauer: \t\t72", "Tauchzeitalarm: \t\t\tAus.", "Tauchtiefenalarm: \t\t\tAn.",
+                             "Zeit bis Alarm: \t\t\t15 min.", "Alarmtiefe: \t\t\t9 m"};
+    QStringList third3 = third1;
+    third3.removeAt(2);  // no such mode: its line is left out
+    const struct {
+        int16_t block;
+        Reply rx;
+        QStringList lines;
+    } cases[] = {
+        {1, user,
+         {"Messintervall:\t\t\t20 sec.", "Tauchgänge:\t\t\t300", "Gesamte Tauchzeit:\t\t300 min.",
+          "Seriennummer:\t\t\t12304", "Benutzerinfo:\t\t\tGrundelnetz Vyper 01"}},
+        {3, third(1), third1},
+        {3, third(3), third3},
+        {4, third(1), {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SettingsReportLines(c.block, c.rx), c.lines) << c.block;
 }
 
 TEST(SettingsReport, UserTextKeepsAllTwentyPositions) {
     // "ä", the euro sign, a tab that would break the columns, a byte the character set lacks, zeros.
     const QString user = UserTextFromBytes(ReplyWith({{16, 'A'}, {17, 0xE4}, {18, 0x80}, {19, 9}, {20, 0x81}}));
     EXPECT_EQ(user, QStringLiteral("Aä€") + QString(17, kUndisplayablePlaceholder));
-}
-
-TEST(SettingsReport, BlockThreeLinesFollowTheBytesAndLeaveOutAnUnknownMode) {
-    Reply rx = ReplyWith({{4, 5}, {6, 1}, {7, 1}, {8, 200}, {9, 1}, {11, 15}, {12, 15}, {13, 0}, {21, 1}, {22, 4}});
-    QStringList expected{
-        QStringLiteral("Persönliche Einstellungen:") + T + T + QStringLiteral("5"),
-        QStringLiteral("Maßsystem                  ") + T + T + QStringLiteral("metrisch"),
-        QStringLiteral("Rechnermodus Dekompression: ") + T + QStringLiteral("Nitrox"),
-        QStringLiteral("Beleuchtung: ") + T + T + T + QStringLiteral("Aus."),
-        QStringLiteral("Beleuchtung Dauer: ") + T + T + QStringLiteral("72"),
-        QStringLiteral("Tauchzeitalarm: ") + T + T + T + QStringLiteral("Aus."),
-        QStringLiteral("Tauchtiefenalarm: ") + T + T + T + QStringLiteral("An."),
-        QStringLiteral("Zeit bis Alarm: ") + T + T + T + QStringLiteral("15 min."),
-        QStringLiteral("Alarmtiefe: ") + T + T + T + QStringLiteral("9 m"),
-    };
-    EXPECT_EQ(SettingsReportLines(3, rx), expected);
-    rx[7] = 3;  // no such mode: its line is left out
-    expected.removeAt(2);
-    EXPECT_EQ(SettingsReportLines(3, rx), expected);
-    EXPECT_TRUE(SettingsReportLines(4, rx).isEmpty());
 }
 
 TEST(SettingsReport, OnlyKeptRepliesAreReportedAndMissingBlocksAreNamed) {

@@ -186,9 +186,8 @@ double InkWidth(const QFontMetricsF& fm, const QString& text) {
 // A whole settings report: the lines of all four memory blocks.
 QStringList SettingsReport() {
     using vyper::testing::ReplyWith;
-    auto user = ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}});
-    const QByteArray text = "Grundelnetz Vyper 01";
-    for (int i = 0; i < 20; ++i) user[static_cast<size_t>(16 + i)] = static_cast<unsigned char>(text[i]);
+    const auto user =
+        ReplyWith({{4, 1}, {5, 44}, {6, 1}, {7, 44}, {8, 20}, {9, 1}, {10, 2}, {11, 30}, {12, 4}}, "Grundelnetz Vyper 01");
     return SettingsReportLines(0, ReplyWith({{34, 0x1A}, {35, 0x80}})) + SettingsReportLines(1, user) +
            SettingsReportLines(2, ReplyWith({{21, 0x12}, {22, 0x34}})) +
            SettingsReportLines(3, ReplyWith({{4, 5}, {6, 1}, {7, 2}, {8, 200}, {9, 1}, {11, 15}, {12, 15}}));

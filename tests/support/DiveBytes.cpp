@@ -51,9 +51,10 @@ int FailureNumber(const std::function<void()>& action) {
     return 0;
 }
 
-std::array<int32_t, kBufferSize> ReplyWith(std::initializer_list<std::pair<int, int>> bytes) {
+std::array<int32_t, kBufferSize> ReplyWith(std::initializer_list<std::pair<int, int>> bytes, const QByteArray& userText) {
     std::array<int32_t, kBufferSize> rx{};
     for (const auto& [position, value] : bytes) rx[static_cast<size_t>(position)] = value;
+    for (qsizetype i = 0; i < userText.size(); ++i) rx[static_cast<size_t>(16 + i)] = static_cast<unsigned char>(userText[i]);
     return rx;
 }
 

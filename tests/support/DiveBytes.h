@@ -40,8 +40,9 @@ QByteArray ProfileFileBytes(const std::vector<std::pair<int, int>>& samples);
 int FailureNumber(const std::function<void()>& action);
 
 // A receive buffer with the given bytes at the given positions and zeros elsewhere, as a
-// memory-read reply lies in it.
-std::array<int32_t, kBufferSize> ReplyWith(std::initializer_list<std::pair<int, int>> bytes);
+// memory-read reply lies in it; `userText` from position 16 on (the user's text of block 1).
+std::array<int32_t, kBufferSize> ReplyWith(std::initializer_list<std::pair<int, int>> bytes,
+                                           const QByteArray& userText = {});
 
 // Puts an answer into ProfileBuffer/ProfileCount as the reception would.
 void LoadAnswer(VyperComm& m, const std::vector<int32_t>& answer);
