@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <tuple>
 
-#include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>

@@ -10,7 +10,6 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGroupBox>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QSet>
 #include <QStyleOptionButton>

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLocale>
 
 #include "platform/AppInfo.h"
