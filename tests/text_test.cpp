@@ -4,6 +4,7 @@
 
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
+#include "support/DiveBytes.h"
 #include "text/NumberText.h"
 #include "text/Windows1252.h"
 
@@ -22,12 +23,7 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOfTheText) {
 TEST(RoundToInteger, FailsWithOverflowOutsideTheWidth) {
     EXPECT_EQ(RoundToInt16(-32768.5), -32768);
     for (double v : {32767.5, double(HUGE_VAL), double(NAN)}) {
-        try {
-            RoundToInt16(v);
-            ADD_FAILURE() << v << " did not fail";
-        } catch (const RuntimeFailure& f) {
-            EXPECT_EQ(f.Number(), failure::Overflow);
-        }
+        EXPECT_EQ(vyper::testing::FailureNumber([v] { RoundToInt16(v); }), failure::Overflow) << v;
     }
 }
 
