@@ -1,7 +1,6 @@
 #include "profiles/ProfileText.h"
 
-#include <charconv>
-#include <iterator>
+#include <algorithm>
 
 #include "text/NumberText.h"
 #include "text/Windows1252.h"
@@ -19,12 +18,18 @@ QByteArray Lines(const QStringList& lines) {
     return out;
 }
 
-// Appends the decimal digits of `value` (with "-" when negative), without a byte array of
-// their own.
-void AppendNumber(QByteArray& out, qint64 value) {
-    char digits[24];
-    const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), value);
-    out.append(digits, end.ptr - digits);
+// Writes the decimal digits of `value` (with "-" when negative) at `at`; returns the end.
+char* WriteNumber(char* at, qint64 value) {
+    char reversed[20];
+    int count = 0;
+    quint64 rest = value < 0 ? 0 - static_cast<quint64>(value) : static_cast<quint64>(value);
+    do {
+        reversed[count++] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0) *at++ = '-';
+    while (count > 0) *at++ = reversed[--count];
+    return at;
 }
 
 QString Tabs(int count) { return QString(count, QLatin1Char('\t')); }
@@ -41,13 +46,17 @@ QByteArray ProfileHeadBytes(const DiveRecord& record) {
     for (const ProfileEntry& e : record.Entries) {
         if (e.IsMarker()) {
             out += ToWindows1252(QStringLiteral("=> ") + e.MarkerText);
+            out += "\r\n";
         } else {
-            // Elapsed time is written without a sign; it never runs backwards.
-            AppendNumber(out, qAbs(static_cast<qint64>(e.ElapsedSeconds)));
-            out += "\t\t";
-            AppendNumber(out, e.Depth);
+            // A sample's line goes in whole; elapsed time is written without a sign, it never
+            // runs backwards.
+            char line[48];
+            char* end = WriteNumber(line, qAbs(static_cast<qint64>(e.ElapsedSeconds)));
+            end = std::copy_n("\t\t", 2, end);
+            end = WriteNumber(end, e.Depth);
+            end = std::copy_n("\r\n", 2, end);
+            out.append(line, end - line);
         }
-        out += "\r\n";
     }
     return out;
 }
