@@ -89,10 +89,15 @@ FuzzCore::FuzzCore()
     m.ProfileFolder = QStringLiteral("/fuzz/Tauchprofile");
 }
 
-FuzzCore* FreshCore() {
+namespace {
+std::optional<FuzzCore>& CorePlace() {
     static std::optional<FuzzCore> core;
-    core.emplace();
-    return &*core;
+    return core;
 }
+}  // namespace
+
+InputCore::InputCore() : core_(&CorePlace().emplace()) {}
+
+InputCore::~InputCore() { CorePlace().reset(); }
 
 }  // namespace vyper::fuzzing

@@ -98,8 +98,20 @@ struct FuzzCore {
     VyperComm m;
 };
 
-// Destroys the last input's core and builds a fresh one in the same place: the same as a new
-// one, without a fresh allocation of its buffers for every input.
-FuzzCore* FreshCore();
+// The core of one input: built afresh in a place that every input reuses (its buffers are not
+// allocated anew for each input) and torn down when the input ends, so that an input frees
+// what it allocated. libFuzzer runs an input a second time, to look for a leak, whenever its
+// allocations outnumber its frees.
+class InputCore {
+public:
+    InputCore();
+    ~InputCore();
+    InputCore(const InputCore&) = delete;
+    InputCore& operator=(const InputCore&) = delete;
+    FuzzCore* operator->() const { return core_; }
+
+private:
+    FuzzCore* core_;
+};
 
 }  // namespace vyper::fuzzing

@@ -18,7 +18,7 @@
 using namespace vyper;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzing::FuzzCore* const core = fuzzing::FreshCore();
+    const fuzzing::InputCore core;
     VyperComm& m = core->m;
     fuzzing::FuzzSerial& port = core->serial;
     port.SetInputLen(1);

@@ -49,7 +49,7 @@ constexpr int kTrickleBytes = 3;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzing::FuzzCore* const core = fuzzing::FreshCore();
+    const fuzzing::InputCore core;
     VyperComm& m = core->m;
     fuzzing::FuzzSerial& port = core->serial;
     fuzzing::InputReader in(data, size);
