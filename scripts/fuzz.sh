@@ -6,7 +6,7 @@
 # The committed seeds in fuzz/corpus/<target> are only read; what the fuzzer finds new goes
 # to build/fuzz/corpus/<target>, a finding's input to build/fuzz/findings/<target>/.
 # RUNS=n runs each target n executions instead of a time. SANITIZERS=undefined builds without
-# AddressSanitizer (in build/fuzz-undefined): about three times as fast, for depth; memory
+# AddressSanitizer (in build/fuzz-undefined): nearly twice as fast, for depth; memory
 # faults are then caught only by the default build.
 set -eu
 cd "$(dirname "$0")/.."
