@@ -15,7 +15,7 @@
 #include "text/NumberText.h"
 #include "text/Windows1252.h"
 #include "transfer/SettingsReport.h"
-#include "ui/viewer/NumericValue.h"
+#include "profiles/NumericValue.h"
 
 using namespace vyper;
 

@@ -13,7 +13,7 @@
 #include "platform/Failure.h"
 #include "ui/viewer/PictureBox.h"
 #include "ui/viewer/ProfilePlot.h"
-#include "ui/viewer/ProfileReader.h"
+#include "profiles/ProfileReader.h"
 
 using namespace vyper;
 

@@ -11,8 +11,9 @@
 namespace {
 
 // Bottom to top. A file may include files of its own layer and of the layers below it.
-const QStringList kLayers = {"platform/", "text/", "link/", "profiles/", "transfer/", "ui/viewer/", "ui/main/"};
-const int kFirstCoreLayer = 2, kFirstWindowLayer = 5;
+const QStringList kLayers = {"platform/", "text/",       "link/",        "profiles/", "transfer/",
+                             "logbook/",  "ui/viewer/", "ui/logbook/", "ui/main/"};
+const int kFirstCoreLayer = 2, kFirstWindowLayer = 6;
 
 int LayerOf(const QString& path) {
     for (int i = static_cast<int>(kLayers.size()) - 1; i >= 0; --i) {

@@ -13,7 +13,7 @@
 #include "support/DiveBytes.h"
 #include "text/Windows1252.h"
 #include "ui/viewer/ProfilePlot.h"
-#include "ui/viewer/ProfileReader.h"
+#include "profiles/ProfileReader.h"
 
 using namespace vyper;
 using vyper::testing::DiveAnswer;

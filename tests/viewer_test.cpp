@@ -9,9 +9,9 @@
 
 #include "platform/Failure.h"
 #include "support/DiveBytes.h"
-#include "ui/viewer/NumericValue.h"
+#include "profiles/NumericValue.h"
 #include "ui/viewer/ProfilePlot.h"
-#include "ui/viewer/ProfileReader.h"
+#include "profiles/ProfileReader.h"
 
 using namespace vyper;
 using vyper::testing::FailureNumber;

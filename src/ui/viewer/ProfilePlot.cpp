@@ -5,7 +5,7 @@
 
 #include "profiles/ProfileDecoding.h"
 #include "text/NumberText.h"
-#include "ui/viewer/ViewerFailures.h"
+#include "profiles/ProfileReadFailures.h"
 
 namespace vyper {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/viewer/ProfileReader.h"
+#include "profiles/ProfileReader.h"
 
 namespace vyper {
 

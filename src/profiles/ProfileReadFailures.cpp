@@ -1,4 +1,4 @@
-#include "ui/viewer/ViewerFailures.h"
+#include "profiles/ProfileReadFailures.h"
 
 namespace vyper {
 

@@ -1,14 +1,14 @@
-#include "ui/viewer/ProfileReader.h"
+#include "profiles/ProfileReader.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
 
 #include "platform/AppInfo.h"
+#include "profiles/NumericValue.h"
+#include "profiles/ProfileReadFailures.h"
 #include "text/NumberText.h"
 #include "text/Windows1252.h"
-#include "ui/viewer/NumericValue.h"
-#include "ui/viewer/ViewerFailures.h"
 
 namespace vyper {
 

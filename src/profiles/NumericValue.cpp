@@ -1,4 +1,4 @@
-#include "ui/viewer/NumericValue.h"
+#include "profiles/NumericValue.h"
 
 #include <cmath>
 
