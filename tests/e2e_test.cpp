@@ -81,9 +81,9 @@ TEST_P(EndToEnd, DownloadAtLinePaceWritesEveryDiveAsTheHandCheckedFile) {
     Program program(emulator.DevicePath(), Type());
     program.Press(program.window->cmdDownload);
 
-    const std::vector<StoredDive> dives = {kDiveA, kDiveB, kDiveC, kDiveD};
+    const std::vector<GoldenDive> dives = {kDiveA, kDiveB, kDiveC, kDiveD};
     QStringList names;
-    for (const StoredDive& d : dives) {
+    for (const GoldenDive& d : dives) {
         names << ProgramFileName(d);
         EXPECT_EQ(ReadAll(program.ProfilePath(ProgramFileName(d))), Golden(d)) << d.golden;
     }

@@ -50,7 +50,7 @@ QString Lost(int place) {
 enum class End { ErrorLimit, Jammed, DeviceLost, WrongInterface };
 
 struct DownloadCell {
-    std::vector<StoredDive> received;  // in order; D is the one stored before
+    std::vector<GoldenDive> received;  // in order; D is the one stored before
     int errors;
     QStringList lines;  // must appear, the lost-dive lines among them
     int badPackets;     // "CRC Falsch" lines; -1 when noise makes their number vary
@@ -80,7 +80,7 @@ struct FaultRow {
     bool otherCable = false;  // the emulator behaves as the other interface type
 };
 
-const std::vector<StoredDive> kAll = {kDiveA, kDiveB, kDiveC, kDiveD};
+const std::vector<GoldenDive> kAll = {kDiveA, kDiveB, kDiveC, kDiveD};
 const QString kCrc37 = "37 Zeichen empfangen. CRC Falsch";
 const QString kEchoes = WrongInterfaceLine(EchoVerdict::CableEchoes);
 const QString kNoEcho = WrongInterfaceLine(EchoVerdict::CableDoesNotEcho);
@@ -268,7 +268,7 @@ TEST_P(FaultMatrixDownload, EndsAsTheCellSays) {
     EXPECT_EQ(ReadAll(program.ProfilePath(ProgramFileName(kDiveD))), kEarlierD);
     QStringList written;
     bool keptD = false;
-    for (const StoredDive& d : cell.received) {
+    for (const GoldenDive& d : cell.received) {
         if (QLatin1String(d.golden) == QLatin1String(kDiveD.golden) && (keptD = true)) continue;  // kept, not written
         written << ProgramFileName(d);
         EXPECT_EQ(ReadAll(program.ProfilePath(ProgramFileName(d))), Golden(d)) << d.golden;

@@ -60,6 +60,8 @@ std::vector<QByteArrayView> SplitCrLfLines(const QByteArray& bytes) {
         if (c == '\r' && i + 1 < size && data[i + 1] == '\n') {
             lines.emplace_back(data + start, i - start);
             start = ++i + 1;
+        } else if (c == '\r' && i + 1 == size) {
+            break;  // a file cut between CR and LF
         } else if (c == '\r' || c == '\n') {
             throw Refused{LineRefusal(static_cast<int>(lines.size()) + 1,
                                       QStringLiteral("das Zeilenende ist nicht CR LF"))};

@@ -19,7 +19,7 @@ constexpr int kTransferTimeoutMs = 30000;
 QString EmulatorPath() { return QStringLiteral(VYPER_EMULATOR_PATH); }
 QString GoldenFolder() { return QStringLiteral(VYPER_GOLDEN_DIR); }
 
-QString ProgramFileName(const StoredDive& d) {
+QString ProgramFileName(const GoldenDive& d) {
     return QStringLiteral("Tauchgang %1-%2-%3 %4.txt")
         .arg(d.year)
         .arg(QLocale::system().monthName(d.month, QLocale::LongFormat))
@@ -27,7 +27,7 @@ QString ProgramFileName(const StoredDive& d) {
         .arg(QLatin1String(d.time));
 }
 
-QByteArray Golden(const StoredDive& d) { return ReadAll(GoldenFolder() + QStringLiteral("/e2e/") + d.golden); }
+QByteArray Golden(const GoldenDive& d) { return ReadAll(GoldenFolder() + QStringLiteral("/e2e/") + d.golden); }
 
 QStringList EmulatorArguments(const QString& interfaceType, QStringList extra, bool paced) {
     extra << QStringLiteral("--data=") + GoldenFolder() + QStringLiteral("/dives.txt");

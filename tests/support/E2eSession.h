@@ -33,21 +33,21 @@ QString GoldenFolder();
 
 // A dive of the emulator's memory: the golden file's name (the date with the month as a
 // number) and what the program's file name is made of (month name of the locale).
-struct StoredDive {
+struct GoldenDive {
     const char* golden;
     int year, month, day;
     const char* time;  // "HH Uhr MM"
 };
 // The four dives, newest first.
-inline const StoredDive kDiveA{"2024-08-17 10 Uhr 42.txt", 2024, 8, 17, "10 Uhr 42"};
-inline const StoredDive kDiveB{"2024-08-16 15 Uhr 05.txt", 2024, 8, 16, "15 Uhr 05"};
-inline const StoredDive kDiveC{"2024-07-15 09 Uhr 07.txt", 2024, 7, 15, "09 Uhr 07"};
-inline const StoredDive kDiveD{"1999-12-31 23 Uhr 59.txt", 1999, 12, 31, "23 Uhr 59"};
+inline const GoldenDive kDiveA{"2024-08-17 10 Uhr 42.txt", 2024, 8, 17, "10 Uhr 42"};
+inline const GoldenDive kDiveB{"2024-08-16 15 Uhr 05.txt", 2024, 8, 16, "15 Uhr 05"};
+inline const GoldenDive kDiveC{"2024-07-15 09 Uhr 07.txt", 2024, 7, 15, "09 Uhr 07"};
+inline const GoldenDive kDiveD{"1999-12-31 23 Uhr 59.txt", 1999, 12, 31, "23 Uhr 59"};
 
 // The name the program gives the dive's file.
-QString ProgramFileName(const StoredDive& d);
+QString ProgramFileName(const GoldenDive& d);
 // The hand-checked file of the dive.
-QByteArray Golden(const StoredDive& d);
+QByteArray Golden(const GoldenDive& d);
 
 // The emulator's options for the golden memory, echoing for the self-built interface;
 // `extra` come first. Unpaced answers come at once; paced ones at 2400 baud, in packets
