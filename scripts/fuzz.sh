@@ -2,6 +2,7 @@
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # in build/fuzz and runs each for the given time. Usage: scripts/fuzz.sh [seconds] [target...]
 # Targets: reception convert_profile transfer profile_viewer number_text startup_settings
+# stored_dive
 # (default all).
 # The committed seeds in fuzz/corpus/<target> are only read; what the fuzzer finds new goes
 # to build/fuzz/corpus/<target>, a finding's input to build/fuzz/findings/<target>/.
@@ -12,7 +13,7 @@ set -eu
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-10}"
 if [ "$#" -gt 0 ]; then shift; fi
-TARGETS="${*:-reception convert_profile transfer profile_viewer number_text startup_settings}"
+TARGETS="${*:-reception convert_profile transfer profile_viewer number_text startup_settings stored_dive}"
 SANITIZERS="${SANITIZERS:-address,undefined}"
 if [ "$SANITIZERS" = "address,undefined" ]; then default_build=build/fuzz
 else default_build="build/fuzz-$(echo "$SANITIZERS" | tr , -)"; fi
@@ -35,7 +36,7 @@ for t in $TARGETS; do
   case "$t" in
     reception) max_len=1024 ;;
     convert_profile|transfer) max_len=2048 ;;
-    profile_viewer) max_len=8192 ;;
+    profile_viewer|stored_dive) max_len=8192 ;;
     *) max_len=4096 ;;
   esac
   work="$BUILD/corpus/$t"

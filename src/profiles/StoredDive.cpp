@@ -31,22 +31,33 @@ QString LineRefusal(int lineNumber, const QString& what) {
     return QStringLiteral("Zeile %1: %2").arg(lineNumber).arg(what);
 }
 
-// A whole line of digits with an optional "-", as a number that fits `max`; empty otherwise.
+// A number written as the download writes numbers: an optional "-", digits without a
+// leading zero (but "0" itself), no "-0"; empty when the text is none or it leaves min..max.
 std::optional<qint64> WholeNumber(QByteArrayView text, qint64 min, qint64 max) {
-    qsizetype i = 0;
-    const bool negative = !text.isEmpty() && text[0] == '-';
-    if (negative) ++i;
-    if (i == text.size()) return std::nullopt;
+    const bool negative = text.startsWith('-');
+    const QByteArrayView digits = negative ? text.sliced(1) : text;
+    if (digits.isEmpty() || (digits.size() > 1 && digits[0] == '0') || (negative && digits == "0")) {
+        return std::nullopt;
+    }
     qint64 value = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
+    for (const char c : digits) {
         if (c < '0' || c > '9') return std::nullopt;
         value = value * 10 + (c - '0');
-        if (value > max + 1) return std::nullopt;  // stops long runs of digits early
+        if (value > max + 1 - min) return std::nullopt;  // stops long runs of digits early
     }
     if (negative) value = -value;
     if (value < min || value > max) return std::nullopt;
     return value;
+}
+
+// A two-digit field: "0" and a digit below 10, plain digits from 10 on (and below -9).
+std::optional<qint64> TwoDigitNumber(QByteArrayView text, qint64 min, qint64 max) {
+    if (text.size() == 2 && text[0] == '0' && text[1] >= '0' && text[1] <= '9') {
+        const qint64 value = text[1] - '0';
+        return value >= min && value <= max ? std::optional<qint64>(value) : std::nullopt;
+    }
+    const auto value = WholeNumber(text, min, max);
+    return value && (*value >= 10 || *value <= -10) ? value : std::nullopt;
 }
 
 // The file's lines, each of which must end in CR LF.
@@ -87,7 +98,7 @@ bool ReadEntryLine(QByteArrayView line, int lineNumber, StoredDive& dive, qint64
     const auto seconds = WholeNumber(line.first(tabs), 1, std::numeric_limits<int32_t>::max());
     const auto depth = WholeNumber(line.sliced(tabs + 2), std::numeric_limits<int16_t>::min(),
                                    std::numeric_limits<int16_t>::max());
-    if (!seconds || !depth || line.first(tabs).startsWith('-')) return false;
+    if (!seconds || !depth) return false;
     if (*seconds <= lastSeconds) throw Refused{LineRefusal(lineNumber, QStringLiteral("die Zeit läuft rückwärts"))};
     lastSeconds = *seconds;
     ++dive.sampleCount;
@@ -114,8 +125,8 @@ int16_t SummaryNumber(QByteArrayView value, int lineNumber) {
 
 // A two-digit field of the summary: at least two digits, a byte's value.
 uint8_t ByteField(QByteArrayView value, int lineNumber) {
-    const auto n = WholeNumber(value, 0, 255);
-    if (!n || value.size() < 2 || value.startsWith('-')) {
+    const auto n = TwoDigitNumber(value, 0, 255);
+    if (!n) {
         throw Refused{LineRefusal(lineNumber, QStringLiteral("kein zweistelliger Wert"))};
     }
     return static_cast<uint8_t>(*n);
@@ -203,8 +214,13 @@ void ReadSummary(const std::vector<QByteArrayView>& lines, qsizetype index, Stor
                                         " min");
     const qsizetype h = surface.indexOf(" h ");
     if (h < 0) throw Refused{LineRefusal(surfaceLine, QStringLiteral("keine Oberflächenpause"))};
-    r.SurfaceHours = SummaryNumber(surface.first(h), surfaceLine);
-    r.SurfaceMinutes = SummaryNumber(surface.sliced(h + 3), surfaceLine);
+    const auto hours = TwoDigitNumber(surface.first(h), std::numeric_limits<int16_t>::min(),
+                                      std::numeric_limits<int16_t>::max());
+    const auto minutes = TwoDigitNumber(surface.sliced(h + 3), std::numeric_limits<int16_t>::min(),
+                                        std::numeric_limits<int16_t>::max());
+    if (!hours || !minutes) throw Refused{LineRefusal(surfaceLine, QStringLiteral("keine Oberflächenpause"))};
+    r.SurfaceHours = static_cast<int16_t>(*hours);
+    r.SurfaceMinutes = static_cast<int16_t>(*minutes);
     r.SampleInterval = number("Aufzeichnungsintervall: ", " s");
 
     r.OxygenPercent = 0;
