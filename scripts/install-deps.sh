@@ -8,7 +8,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config \
   qt6-base-dev qt6-serialport-dev libgl-dev \
   libgtest-dev googletest \
   clang libclang-rt-dev \
-  xvfb xauth fonts-dejavu-core fonts-dejavu-extra desktop-file-utils"
+  xvfb xauth fonts-dejavu-core fonts-dejavu-extra desktop-file-utils \
+  libxml2-utils"
 
 if ! command -v dpkg-query >/dev/null 2>&1; then
   echo "Dieses Skript braucht Debian (dpkg/apt-get); nötig sind: $(echo $PACKAGES)" >&2

@@ -27,6 +27,8 @@ struct ExportGenerator {
 // the given order: SI units (metres, seconds, kelvin, fractions), one waypoint per sample,
 // the markers that mean a UDDF alarm as alarms, the gas mix where the O2 share is known,
 // the dive computer and this program as generator. Valid against the standard's schema.
+// Dives get the ids "dive1", "dive2"... in the given order; unknown values are left out,
+// except greatest depth and duration, which the format demands: then the samples give them.
 QByteArray UddfDocument(const std::vector<ExportDive>& dives, const ExportGenerator& generator);
 
 // A CSV document for spreadsheets: UTF-8 with byte-order mark, ";" between fields, CR LF
