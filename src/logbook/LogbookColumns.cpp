@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "logbook/DiveNotes.h"
+
 namespace vyper {
 
 namespace {
@@ -38,12 +40,7 @@ QString LogbookColumnTitle(LogbookColumn column) {
     return {};
 }
 
-QString LogbookNote(const StoredDive& dive) {
-    QStringList notes;
-    if (!dive.record.EndedByMarker) notes << QStringLiteral("Profil ohne Endmarke");
-    notes << dive.doubts;
-    return notes.join(QStringLiteral("; "));
-}
+QString LogbookNote(const StoredDive& dive) { return DiveNotes(dive).join(QStringLiteral("; ")); }
 
 QString LogbookCell(const StoredDive& dive, LogbookColumn column) {
     switch (column) {
