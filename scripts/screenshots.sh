@@ -2,8 +2,8 @@
 # Pictures of the windows for the README: builds the emulated dive computer and the picture
 # helper tools/screenshots.cpp (build/release), starts the emulator on a pseudo-terminal with
 # its five built-in dives, and under Xvfb (1280x800, 96 dpi) reads the settings, downloads
-# the dives and opens the viewer, saving the pictures
-#   main-settings.png, main-download.png, viewer.png
+# the dives and opens the viewer and the logbook, saving the pictures
+#   main-settings.png, main-download.png, viewer.png, logbook.png
 # into docs/ (or the folder given). The settings and the emulator's log live in
 # build/screenshots, the downloaded profile files in /tmp/vyper-grundelnetz-screenshots (a
 # short path, as the message list shows it); never in the user's own folders.

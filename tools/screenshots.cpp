@@ -2,7 +2,8 @@
 // (the emulated dive computer, see scripts/screenshots.sh) as a user would, and saves
 //   main-settings.png  the main window after "Vyper Einstellungen auslesen",
 //   main-download.png  the main window after "Tauchgangsdaten übertragen",
-//   viewer.png         the viewer with the first downloaded dive.
+//   viewer.png         the viewer with the first downloaded dive,
+//   logbook.png        the logbook with every stored dive.
 // The settings (which device COM2 is) and the profile folder come from the XDG folders, as
 // for the program itself.
 //
@@ -25,6 +26,7 @@
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
 #include "platform/Waits.h"
+#include "ui/logbook/frmLogbook.h"
 #include "ui/main/frmVyper.h"
 #include "ui/viewer/frmShowDive.h"
 
@@ -112,5 +114,16 @@ int main(int argc, char* argv[]) {
     if (viewer.Activations() == 0 || viewer.Unloaded()) return 1;
     if (!Save(&viewer, out.filePath(QStringLiteral("viewer.png")))) return 1;
     viewer.cmdClose_Click();
+
+    // The logbook, as its button opens it, once it has read the folder.
+    window.cmdLogbook->click();
+    vyper::frmLogbook* logbook = window.Logbook();
+    if (logbook == nullptr) return 1;
+    clock.restart();
+    while (logbook->Loading() && clock.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (logbook->Loading() || logbook->Dives().rowCount() == 0) return 1;
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!Save(logbook, out.filePath(QStringLiteral("logbook.png")))) return 1;
+    logbook->close();
     return boxes.shown == 0 ? 0 : 1;
 }

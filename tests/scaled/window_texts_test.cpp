@@ -216,7 +216,7 @@ TEST(WindowTexts, EveryCaptionFitsItsBoxInTheChosenFont) {
          &t.w,
          {"Einstellungen", "Max. Fehlerzahl bis Abbruch", "Bytes  empfangen:", "Fehler oder 'End of Data':",
           "Existierenden Tauchgang", "Individuell nachfragen", "Nur neue Tauchgänge laden",
-          "Vyper Einstellungen auslesen", "Tauchgangsdaten übertragen", "Stop", "Ende", "TG ansehen",
+          "Vyper Einstellungen auslesen", "Tauchgangsdaten übertragen", "Stop", "Ende", "TG ansehen", "Logbuch…",
           "Anzahl der zuletzt gemachten  Tauchgänge, die abgerufen werden:"}},
         {"viewer", v.get(), {"Schließen", "Max.Tauchtiefe: 103m. Tauchzeit: 112min."}},
     };

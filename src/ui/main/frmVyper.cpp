@@ -56,6 +56,7 @@ void frmVyper::CreateControls() {
     cmdStop = new CommandButton(QStringLiteral("Sto&p"), this);
     cmdClose = new CommandButton(QStringLiteral("&Ende"), this);
     cmdShowDive = new CommandButton(QStringLiteral("TG ansehen"), this);
+    cmdLogbook = new CommandButton(QStringLiteral("&Logbuch…"), this);
 
     cmbCommPort = new ComboBox(this);
     cmbCommPort->SetText(QStringLiteral("2"));
@@ -126,6 +127,7 @@ void frmVyper::LayOutControls() {
         {chkAbortWhenOldDive, 4680, 3000, 2475, 195}, {Label3, 4680, 3360, 2415, 615},
         {cmbNDives, 6300, 3840, 855, 315},        {Label5, 4680, 4320, 2055, 195},
         {txtErrMax, 6780, 4260, 315, 285},        {cmdShowDive, 4620, 4560, 1095, 315},
+        {cmdLogbook, 5760, 4560, 1395, 315},
         {lblErr2, 60, 4980, 1875, 195},           {lblErr, 1980, 4980, 435, 195},
         {Label2, 2580, 4980, 1335, 195},          {lblCnt, 4020, 4980, 555, 195},
         {Label4, 4860, 4980, 1635, 195},          {lblDiveCnt, 6540, 4980, 615, 195},
@@ -151,6 +153,7 @@ void frmVyper::ConnectEvents() {
     connect(cmdStop, &QPushButton::clicked, this, [this] { cmdStop_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     connect(cmdShowDive, &QPushButton::clicked, this, [this] { cmdShowDive_Click(); });
+    connect(cmdLogbook, &QPushButton::clicked, this, [this] { cmdLogbook_Click(); });
     connect(cmdPortDevices, &QPushButton::clicked, this, [this] { cmdPortDevices_Click(); });
     // A double-click on a file opens it as the button does (the list's tooltip says so).
     connect(lstFiles, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
@@ -240,6 +243,21 @@ void frmVyper::cmdDownload_Click() { vyper::cmdDownload_Click(*module_); }
 void frmVyper::cmdGetVyperSettings_Click() { vyper::cmdGetVyperSettings_Click(*module_); }
 void frmVyper::cmdStop_Click() { vyper::cmdStop_Click(*module_); }
 void frmVyper::cmdShowDive_Click() { ShowDiveModal(ViewerSourceOf(), this); }
+
+void frmVyper::cmdLogbook_Click() {
+    if (logbook_ == nullptr) {
+        Platform& services = module_->platform;
+        logbook_ = new frmLogbook(
+            LogbookServices{services.app.programFolder, &services.boxes, &services.settings, &services.files, nullptr,
+                            QStringLiteral("1.%1.%2").arg(services.app.versionMinor).arg(services.app.versionRevision)},
+            this);
+        // Closed, it goes with its rows and its reading thread; the next click reads afresh.
+        logbook_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    logbook_->show();
+    logbook_->raise();
+    logbook_->activateWindow();
+}
 
 ViewerSource frmVyper::ViewerSourceOf() {
     return ViewerSource{[this] { return lstFiles->Text(); }, module_->platform.app.programFolder,

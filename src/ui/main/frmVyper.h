@@ -1,10 +1,12 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
 #include "platform/Controls.h"
 #include "platform/Platform.h"
 #include "transfer/VyperComm.h"
+#include "ui/logbook/frmLogbook.h"
 #include "ui/main/WindowSeams.h"
 #include "ui/viewer/frmShowDive.h"
 
@@ -30,6 +32,10 @@ public:
     void cmdGetVyperSettings_Click();
     void cmdStop_Click();
     void cmdShowDive_Click();
+    // Opens the logbook beside this window, or raises it when it is open already.
+    void cmdLogbook_Click();
+    // The open logbook, null when none is open.
+    frmLogbook* Logbook() const { return logbook_; }
     // Opens the dialog that maps COM1..COM4 to the serial devices present; the mapping
     // takes effect when a transfer next opens the port.
     void cmdPortDevices_Click();
@@ -43,6 +49,7 @@ public:
     CommandButton* cmdStop;
     CommandButton* cmdClose;
     CommandButton* cmdShowDive;
+    CommandButton* cmdLogbook;
     CommandButton* cmdPortDevices;
     ComboBox* cmbCommPort;
     ListBox* lstInterfaceType;
@@ -85,6 +92,7 @@ private:
     std::unique_ptr<WindowSeams> seams_;
     std::unique_ptr<VyperComm> module_;
     bool unloaded_ = false;
+    QPointer<frmLogbook> logbook_;
 };
 
 }  // namespace vyper
