@@ -1,6 +1,5 @@
 #include "FuzzSupport.h"
 
-#include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,17 +26,6 @@ QByteArray InputReader::Rest() {
 void Finding(const char* what) {
     std::fprintf(stderr, "fuzz finding: %s\n", what);
     std::abort();
-}
-
-void EnsureGuiApplication() {
-    // Never destroyed: at exit the fuzzer's own teardown runs after Qt's.
-    static QGuiApplication* app = nullptr;
-    if (app != nullptr) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vyper-fuzz";
-    static char* argv[] = {name, nullptr};
-    app = new QGuiApplication(argc, argv);
 }
 
 }  // namespace vyper::fuzzing

@@ -26,8 +26,4 @@ private:
 // Stops the process in a way the fuzzer reports as a finding.
 [[noreturn]] void Finding(const char* what);
 
-// Creates the one GUI application object of the process on Qt's offscreen platform (fonts
-// for painting need it; no widget is ever made); later calls do nothing.
-void EnsureGuiApplication();
-
 }  // namespace vyper::fuzzing

@@ -5,6 +5,7 @@
 //
 // Input: [size byte] then the file's bytes. The size byte mostly keeps the viewer's own
 // box; otherwise the next four bytes give another height and width in twips.
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdint>
@@ -22,8 +23,13 @@ constexpr int kPictureHeightTwips = 4395;
 constexpr int kPictureWidthTwips = 7275;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Painting text needs the fonts of a GUI application; no window is made.
-    fuzzing::EnsureGuiApplication();
+    // Painting text needs the fonts of a GUI application on Qt's offscreen platform; no
+    // window is made. Never destroyed: at exit the fuzzer's own teardown runs after Qt's.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "vyper-fuzz";
+    static char* argv[] = {name, nullptr};
+    new QGuiApplication(argc, argv);
     return 0;
 }
 

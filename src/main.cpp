@@ -1,15 +1,15 @@
 #include <QApplication>
 
-#include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/FileWriter.h"
-#include "platform/MessageBoxes.h"
 #include "platform/PortDevices.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
 #include "platform/Waits.h"
 #include "ui/main/frmVyper.h"
+#include "ui/toolkit/AppIcon.h"
+#include "ui/toolkit/QtMessageBoxes.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

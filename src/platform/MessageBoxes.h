@@ -1,8 +1,6 @@
 #pragma once
 #include <QString>
 
-class QWidget;
-
 namespace vyper {
 
 // Message box styles and answers, as numbers: buttons + icon + default button.
@@ -29,16 +27,6 @@ public:
     virtual ~MessageBoxes() = default;
     // Shows `text` modally with the given style; returns the answer (answer::Ok, Yes, No).
     virtual int Show(const QString& text, int styleValue, const QString& title) = 0;
-};
-
-// Message boxes of the window toolkit, parented to `owner` (may be null).
-class QtMessageBoxes : public MessageBoxes {
-public:
-    void SetOwner(QWidget* owner) { owner_ = owner; }
-    int Show(const QString& text, int styleValue, const QString& title) override;
-
-private:
-    QWidget* owner_ = nullptr;
 };
 
 }  // namespace vyper

@@ -16,7 +16,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/Failure.h"
-#include "platform/WindowFonts.h"
+#include "ui/toolkit/WindowFonts.h"
 #include "ui/logbook/FolderWatch.h"
 #include "ui/logbook/LogbookLoader.h"
 #include "ui/viewer/frmShowDive.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "logbook/DiveExport.h"
-#include "platform/Controls.h"
+#include "ui/toolkit/Controls.h"
 #include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"

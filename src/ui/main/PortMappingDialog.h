@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "platform/Controls.h"
+#include "ui/toolkit/Controls.h"
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
 #include "ui/main/PortMappingEntries.h"

@@ -6,7 +6,7 @@
 
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
-#include "platform/WindowFonts.h"
+#include "ui/toolkit/WindowFonts.h"
 #include "text/NumberText.h"
 #include "transfer/ReceivePoll.h"
 #include "transfer/TransferControl.h"

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/Controls.h"
+#include "ui/toolkit/Controls.h"
 #include "platform/Platform.h"
 #include "transfer/VyperComm.h"
 #include "ui/logbook/frmLogbook.h"

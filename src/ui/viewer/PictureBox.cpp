@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/Controls.h"
+#include "ui/toolkit/Controls.h"
 
 namespace vyper {
 

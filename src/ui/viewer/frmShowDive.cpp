@@ -5,7 +5,7 @@
 
 #include "platform/Failure.h"
 #include "platform/MessageBoxes.h"
-#include "platform/WindowFonts.h"
+#include "ui/toolkit/WindowFonts.h"
 
 namespace vyper {
 

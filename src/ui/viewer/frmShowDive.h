@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "platform/Controls.h"
+#include "ui/toolkit/Controls.h"
 #include "platform/MessageBoxes.h"
 #include "ui/viewer/PictureBox.h"
 #include "ui/viewer/ProfilePlot.h"

@@ -1,4 +1,4 @@
-#include "platform/TabbedText.h"
+#include "ui/toolkit/TabbedText.h"
 
 #include <cmath>
 

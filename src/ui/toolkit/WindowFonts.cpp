@@ -1,4 +1,4 @@
-#include "platform/WindowFonts.h"
+#include "ui/toolkit/WindowFonts.h"
 
 namespace vyper {
 

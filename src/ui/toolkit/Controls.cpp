@@ -1,4 +1,4 @@
-#include "platform/Controls.h"
+#include "ui/toolkit/Controls.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "platform/Failure.h"
-#include "platform/TabbedText.h"
+#include "ui/toolkit/TabbedText.h"
 
 namespace vyper {
 

@@ -1,4 +1,4 @@
-#include "platform/AppIcon.h"
+#include "ui/toolkit/AppIcon.h"
 
 #include <QPixmap>
 

@@ -1,4 +1,4 @@
-#include "platform/MessageBoxes.h"
+#include "ui/toolkit/QtMessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
