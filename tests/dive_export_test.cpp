@@ -384,3 +384,39 @@ TEST(DiveExport, AFailedWriteLeavesNoFile) {
                  RuntimeFailure);
     EXPECT_EQ(folder.Out(), QStringList());
 }
+
+// A download may rewrite or remove a file while a long export runs: a dive that cannot be
+// read again when its samples are written is left out and named; when none is left,
+// nothing is put in place.
+TEST(DiveExport, ADiveThatChangesDuringTheExportIsLeftOutAndNamed) {
+    class SpoilingWriter : public AtomicFileWriter {
+    public:
+        explicit SpoilingWriter(QStringList spoil) : spoil_(std::move(spoil)) {}
+        void WriteWholeStreamed(const QString& path, const std::function<void(const ChunkSink&)>& produce) override {
+            for (const QString& file : spoil_) QFile::remove(file);
+            AtomicFileWriter::WriteWholeStreamed(path, produce);
+        }
+
+    private:
+        QStringList spoil_;
+    };
+    ExportFolder folder;
+    const QStringList names{"2024-08-17 10 Uhr 42.txt", "2024-07-15 09 Uhr 07.txt"};
+
+    SpoilingWriter oneGoes({folder.dir.filePath(names[0])});
+    const ExportOutcome one = ExportProfiles(folder.dir.path(), names, ExportFormat::Uddf, folder.target, oneGoes, kGenerator);
+    EXPECT_TRUE(one.written);
+    EXPECT_EQ(one.exported, 1);
+    EXPECT_EQ(one.skipped, QStringList({"2024-08-17 10 Uhr 42.txt: die Datei gibt es nicht (mehr)"}));
+    const Node exported = ReadUddf(ReadAll(folder.target));
+    const auto dives = Dives(exported);
+    ASSERT_EQ(dives.size(), 1u);
+    EXPECT_EQ(dives[0]->At("informationbeforedive/datetime"), QStringLiteral("2024-07-15T09:07:00"));
+
+    SpoilingWriter allGo({folder.dir.filePath(names[1])});
+    const QString other = folder.dir.filePath(QStringLiteral("out/other"));
+    const ExportOutcome none = ExportProfiles(folder.dir.path(), {names[1]}, ExportFormat::Uddf, other, allGo, kGenerator);
+    EXPECT_FALSE(none.written);
+    EXPECT_EQ(none.exported, 0);
+    EXPECT_EQ(folder.Out(), QStringList({"export"}));
+}

@@ -1,5 +1,6 @@
 // The UDDF document of stored dives. Element order follows the format's schema, where most
 // types are sequences: reorder nothing without checking it there.
+#include <QBuffer>
 #include <QXmlStreamWriter>
 #include <algorithm>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "logbook/DiveExport.h"
 #include "logbook/DiveNotes.h"
 #include "logbook/ProfileEvents.h"
+#include "logbook/UddfWriter.h"
 
 namespace vyper {
 namespace {
@@ -226,32 +228,40 @@ void WriteDive(QXmlStreamWriter& xml, const StoredDive& dive, int number) {
     xml.writeEndElement();
 }
 
-void WriteProfileData(QXmlStreamWriter& xml, const std::vector<ExportDive>& dives) {
-    if (dives.empty()) return;  // the schema wants at least one repetition group inside
-    xml.writeStartElement(QStringLiteral("profiledata"));
-    int groups = 0;
-    for (std::size_t i = 0; i < dives.size(); ++i) {
-        if (i == 0 || !ContinuesGroup(dives[i - 1].dive, dives[i].dive)) {
-            if (i > 0) xml.writeEndElement();
+// Dives are numbered as written; a group or the profile data opens with its first dive, so
+// that a dive which can no longer be read leaves no empty element behind.
+int WriteProfileData(QXmlStreamWriter& xml, const std::vector<const StoredDive*>& summaries,
+                     const std::function<const StoredDive*(std::size_t)>& withEntries) {
+    int written = 0, groups = 0;
+    const StoredDive* before = nullptr;
+    for (std::size_t i = 0; i < summaries.size(); ++i) {
+        const StoredDive* dive = withEntries(i);
+        if (dive == nullptr) continue;
+        if (before == nullptr) xml.writeStartElement(QStringLiteral("profiledata"));
+        if (before == nullptr || !ContinuesGroup(*before, *summaries[i])) {
+            if (before != nullptr) xml.writeEndElement();
             xml.writeStartElement(QStringLiteral("repetitiongroup"));
             xml.writeAttribute(QStringLiteral("id"), QStringLiteral("group%1").arg(++groups));
         }
-        WriteDive(xml, dives[i].dive, static_cast<int>(i) + 1);
+        WriteDive(xml, *dive, ++written);
+        before = summaries[i];
     }
-    xml.writeEndElement();
-    xml.writeEndElement();
+    if (before != nullptr) {
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
+    return written;
 }
 
 }  // namespace
 
-QByteArray UddfDocument(const std::vector<ExportDive>& dives, const ExportGenerator& generator) {
+int WriteUddf(QIODevice& out, const std::vector<const StoredDive*>& summaries,
+              const std::function<const StoredDive*(std::size_t)>& withEntries, const ExportGenerator& generator) {
     std::set<int> oxygenPercents;
-    for (const auto& d : dives) {
-        if (d.dive.oxygenPercent) oxygenPercents.insert(*d.dive.oxygenPercent);
+    for (const StoredDive* d : summaries) {
+        if (d->oxygenPercent) oxygenPercents.insert(*d->oxygenPercent);
     }
-
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
+    QXmlStreamWriter xml(&out);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(1);
     xml.writeStartDocument();
@@ -261,10 +271,19 @@ QByteArray UddfDocument(const std::vector<ExportDive>& dives, const ExportGenera
     WriteGenerator(xml, generator);
     WriteDiver(xml);
     WriteMixes(xml, oxygenPercents);
-    WriteProfileData(xml, dives);
+    const int written = WriteProfileData(xml, summaries, withEntries);
     xml.writeEndElement();
     xml.writeEndDocument();
-    return bytes;
+    return written;
+}
+
+QByteArray UddfDocument(const std::vector<ExportDive>& dives, const ExportGenerator& generator) {
+    std::vector<const StoredDive*> summaries;
+    for (const ExportDive& d : dives) summaries.push_back(&d.dive);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    WriteUddf(buffer, summaries, [&](std::size_t i) { return summaries[i]; }, generator);
+    return buffer.data();
 }
 
 }  // namespace vyper

@@ -15,6 +15,12 @@
 
 namespace vyper {
 
+void FileWriter::WriteWholeStreamed(const QString& path, const std::function<void(const ChunkSink&)>& produce) {
+    QByteArray bytes;
+    produce([&bytes](QByteArrayView piece) { bytes.append(piece); });
+    WriteWhole(path, bytes);
+}
+
 bool FileWriter::Exists(const QString& path) const {
     if (path.isEmpty()) return false;
     const QFileInfo info(path);
@@ -103,6 +109,10 @@ void SyncFolder(const QString& folder) {
 }  // namespace
 
 void AtomicFileWriter::WriteWhole(const QString& path, const QByteArray& bytes) {
+    WriteWholeStreamed(path, [&bytes](const ChunkSink& sink) { sink(bytes); });
+}
+
+void AtomicFileWriter::WriteWholeStreamed(const QString& path, const std::function<void(const ChunkSink&)>& produce) {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
     if (!QFileInfo(folder).isDir()) throw FolderMissing(folder);
@@ -122,15 +132,17 @@ void AtomicFileWriter::WriteWhole(const QString& path, const QByteArray& bytes) 
     }
     if (replacing && ::fchmod(temp.fd, old.st_mode & 07777) != 0) throw NotWritable(path);
 
-    const char* data = bytes.constData();
-    std::size_t left = static_cast<std::size_t>(bytes.size());
-    while (left > 0) {
-        const ssize_t written = WriteSome(temp.fd, data, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) throw WriteFailed(path);
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    produce([&](QByteArrayView piece) {
+        const char* data = piece.data();
+        std::size_t left = static_cast<std::size_t>(piece.size());
+        while (left > 0) {
+            const ssize_t written = WriteSome(temp.fd, data, left);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) throw WriteFailed(path);
+            data += written;
+            left -= static_cast<std::size_t>(written);
+        }
+    });
     // A full disk may show only at the sync or the close, above all on network folders.
     if (::fsync(temp.fd) != 0 || !temp.Close()) throw WriteFailed(path);
 

@@ -1,7 +1,9 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <sys/types.h>
 
 namespace vyper {
@@ -15,6 +17,13 @@ public:
     // disk. Throws a RuntimeFailure with a German description naming the path on any
     // problem; the path then holds what it held before, and nothing is left beside it.
     virtual void WriteWhole(const QString& path, const QByteArray& bytes) = 0;
+    // Where a file written piece by piece sends its pieces.
+    using ChunkSink = std::function<void(QByteArrayView)>;
+    // The same for a file too large to hold in memory at once: `produce` hands the file's
+    // bytes to its sink piece by piece, in order. Whole or not at all, as WriteWhole; when
+    // `produce` throws, nothing is put in place and the exception goes on. This default
+    // gathers the pieces and calls WriteWhole.
+    virtual void WriteWholeStreamed(const QString& path, const std::function<void(const ChunkSink&)>& produce);
     // True when `path` names an existing plain file (read-only and hidden ones included);
     // a folder, a device or nothing at that path is not found, nor is "".
     virtual bool Exists(const QString& path) const;
@@ -27,6 +36,8 @@ public:
 class AtomicFileWriter : public FileWriter {
 public:
     void WriteWhole(const QString& path, const QByteArray& bytes) override;
+    // Writes each piece into the hidden file as it comes, so that memory stays small.
+    void WriteWholeStreamed(const QString& path, const std::function<void(const ChunkSink&)>& produce) override;
 
 protected:
     // The steps that a full disk or a locked target make fail; they behave like write(2)
