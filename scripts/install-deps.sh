@@ -9,7 +9,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config \
   libgtest-dev googletest \
   clang libclang-rt-dev \
   xvfb xauth fonts-dejavu-core fonts-dejavu-extra desktop-file-utils \
-  libxml2-utils"
+  libxml2-utils \
+  dpkg-dev lintian appstream groff-base man-db"
 
 if ! command -v dpkg-query >/dev/null 2>&1; then
   echo "Dieses Skript braucht Debian (dpkg/apt-get); nötig sind: $(echo $PACKAGES)" >&2
