@@ -8,9 +8,9 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
+#include "link/StartUpChoices.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
-#include "ui/main/StartUpChoices.h"
 
 using namespace vyper;
 

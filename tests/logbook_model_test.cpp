@@ -9,7 +9,7 @@
 #include <atomic>
 
 #include "support/Fakes.h"
-#include "ui/logbook/ExportTexts.h"
+#include "logbook/ExportTexts.h"
 #include "ui/logbook/FolderScan.h"
 #include "ui/logbook/LogbookProxy.h"
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/PortDevices.h"
+#include "platform/PortMappingEntries.h"
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
 #include "support/FakeDevices.h"
 #include "ui/main/PortMappingDialog.h"
-#include "ui/main/PortMappingEntries.h"
 
 using namespace vyper;
 using vyper::testing::FakeDeviceFolder;

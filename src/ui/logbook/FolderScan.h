@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/logbook/LogbookEntry.h"
+#include "logbook/LogbookEntry.h"
 
 namespace vyper {
 

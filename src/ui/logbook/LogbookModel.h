@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "ui/logbook/LogbookEntry.h"
+#include "logbook/LogbookEntry.h"
 
 namespace vyper {
 

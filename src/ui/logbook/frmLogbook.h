@@ -7,7 +7,7 @@
 #include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
-#include "ui/logbook/ExportTexts.h"
+#include "logbook/ExportTexts.h"
 #include "ui/logbook/FolderScan.h"
 #include "ui/logbook/LogbookModel.h"
 #include "ui/logbook/LogbookProxy.h"

@@ -6,7 +6,7 @@
 #include "ui/toolkit/Controls.h"
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
-#include "ui/main/PortMappingEntries.h"
+#include "platform/PortMappingEntries.h"
 
 namespace vyper {
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <algorithm>
 
+#include "link/StartUpChoices.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
 #include "ui/toolkit/WindowFonts.h"
@@ -14,7 +15,6 @@
 #include "ui/main/MainWindowTexts.h"
 #include "ui/main/PortMappingDialog.h"
 #include "ui/main/Settings.h"
-#include "ui/main/StartUpChoices.h"
 
 namespace vyper {
 

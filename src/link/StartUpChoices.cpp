@@ -1,4 +1,4 @@
-#include "ui/main/StartUpChoices.h"
+#include "link/StartUpChoices.h"
 
 #include "link/UserChoices.h"
 #include "platform/Failure.h"

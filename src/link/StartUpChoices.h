@@ -5,7 +5,8 @@
 
 namespace vyper {
 
-// The checks that the start-up applies to the stored settings, without a window.
+// The checks that the window's start-up applies to the stored settings, without a window;
+// the command line takes its defaults through them too.
 
 // The interface entry to select for the stored text: the stored one when it is one of
 // `entries`, else the original interface.

@@ -1,4 +1,4 @@
-#include "ui/logbook/LogbookEntry.h"
+#include "logbook/LogbookEntry.h"
 
 #include <algorithm>
 

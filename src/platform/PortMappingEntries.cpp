@@ -1,8 +1,8 @@
-#include "platform/PortDevices.h"
-#include "ui/main/PortMappingEntries.h"
+#include "platform/PortMappingEntries.h"
 
 #include <QFileInfo>
 
+#include "platform/PortDevices.h"
 #include "platform/PosixSerialControl.h"
 
 namespace vyper {

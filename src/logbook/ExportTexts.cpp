@@ -1,4 +1,4 @@
-#include "ui/logbook/ExportTexts.h"
+#include "logbook/ExportTexts.h"
 
 #include "platform/AppInfo.h"
 #include "platform/MessageBoxes.h"
