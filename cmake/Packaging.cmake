@@ -101,10 +101,11 @@ if(TARGET ${VYPER_CLI_PROGRAM})
     "and exports dives without a window, for scripts and terminals.")
 endif()
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION ${VYPER_PACKAGE_DESCRIPTION})
-# Libraries from the programs (dpkg-shlibdeps); the window platform plugins and the font the
-# windows are laid out for are loaded at run time, so they are named here.
+# Libraries from the programs (dpkg-shlibdeps; Qt's X11 platform plugin comes with libqt6gui6);
+# the font the windows are laid out for (DejaVu Sans Condensed) is found only at run time, so
+# it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-extra")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-extra")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE "xz")
 set(CPACK_STRIP_FILES ON)

@@ -1,13 +1,13 @@
 #!/bin/sh
 # Builds the Debian package: a Release build with Debian's hardening flags, then `cpack -G DEB`.
 # Prints the path of the package (build/package/vyper-grundelnetz_<version>-<release>_<arch>.deb)
-# as its last line.
+# on standard output, and the build's progress on standard error.
 # Usage: scripts/package.sh   (BUILD_DIR sets the build folder, default build/package-release;
 #                               MAINTAINER="Name <address>" sets the package's maintainer)
 set -eu
 cd "$(dirname "$0")/.."
 ROOT="$(pwd)"
-./scripts/install-deps.sh
+./scripts/install-deps.sh >&2
 JOBS="${JOBS:-$(nproc)}"
 BUILD_DIR="${BUILD_DIR:-build/package-release}"
 OUT="build/package"
@@ -29,7 +29,7 @@ set -- -DCMAKE_BUILD_TYPE=Release -DVYPER_BUILD_TESTS=OFF \
 [ -n "${MAINTAINER:-}" ] && set -- "$@" "-DVYPER_PACKAGE_MAINTAINER=$MAINTAINER"
 cmake -S . -B "$BUILD_DIR" -G Ninja "$@" >/dev/null
 # Only what the package holds is built (not the emulator, benchmarks or helpers).
-cmake --build "$BUILD_DIR" -j "$JOBS" --target vyper-package-contents
+cmake --build "$BUILD_DIR" -j "$JOBS" --target vyper-package-contents >&2
 
 mkdir -p "$OUT"
 rm -f "$OUT"/*.deb
