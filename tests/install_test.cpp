@@ -95,7 +95,7 @@ QStringList ExecArguments(const QString& value) {
 
 std::string ExpectedFiles() {
     const QString id = DesktopId();
-    QStringList files = {"bin/vyper-grundelnetz", "share/applications/" + id + ".desktop",
+    QStringList files = {"bin/vyper-grundelnetz", "bin/vyper-grundelnetz-cli", "share/applications/" + id + ".desktop",
                          "share/icons/hicolor/scalable/apps/" + id + ".svg"};
     for (const int size : kIconSizes) files << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(id);
     files.sort();
@@ -132,6 +132,7 @@ TEST(Installation, PutsTheProgramItsDesktopEntryAndIconsUnderThePrefixAndNothing
         ASSERT_EQ(installed, 0) << output;
         EXPECT_EQ(FilesBelow(root), ExpectedFiles());
         EXPECT_TRUE(QFileInfo(root + "/bin/vyper-grundelnetz").isExecutable());
+        EXPECT_TRUE(QFileInfo(root + "/bin/vyper-grundelnetz-cli").isExecutable());
 
         const QString entryPath = root + "/share/applications/" + DesktopId() + ".desktop";
         const QMap<QString, QString> entry = ReadDesktopEntry(entryPath);
