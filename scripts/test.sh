@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing (scripts/install-deps.sh), builds the program and runs every test twice: a normal build, then a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer; then runs every fuzz target briefly.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then runs every fuzz target briefly; then
+# builds the Debian package and checks it (tests/package_test.sh).
 # Usage: scripts/test.sh (FUZZ_SECONDS sets the fuzz time per target, default 10)
 set -eu
 cd "$(dirname "$0")/.."
@@ -25,3 +26,7 @@ run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVYPER_SANITIZE=ON
 
 echo "== Fuzzing (a short run of every target) =="
 ./scripts/fuzz.sh "${FUZZ_SECONDS:-10}"
+
+echo "== Debian package (build, lintian, appstreamcli, man pages, install) =="
+deb="$(./scripts/package.sh)"
+tests/package_test.sh "$deb"
