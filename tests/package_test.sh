@@ -130,15 +130,20 @@ man_page() {
 }
 check "man page of $NAME: gzip -9n, renders without a warning" man_page "$NAME"
 check "man page of $CLI: gzip -9n, renders without a warning" man_page "$CLI"
-cli_options_documented() {  # every long option the command-line program offers is in its page
+cli_help_documented() {  # every long option and exit status the program's help names is in its page
   local page; page="$(MANWIDTH=200 man -l "$ROOT/usr/share/man/man1/$CLI.1.gz" 2>/dev/null)"
-  local options; options="$("$ROOT/usr/bin/$CLI" --help 2>&1 | grep -oE -- '--[a-z][a-z-]+' | sort -u)"
+  local help; help="$("$ROOT/usr/bin/$CLI" --help 2>&1)"
+  local options; options="$(printf '%s\n' "$help" | grep -oE -- '--[a-z][a-z-]+' | sort -u)"
   [ -n "$options" ] || { echo "no options in: $CLI --help"; return 1; }
   for option in $options; do
     contains "$page" "(^|[^a-z-])${option}([^a-z-]|\$)" >/dev/null || { echo "$option is not in the man page"; return 1; }
   done
+  # The exit statuses: a line "  N  text" each in the help's last list, "       N  text" in the page's.
+  local statuses; statuses="$(printf '%s\n' "$help" | sed -n '/^R.*ckgabewert:$/,/^$/p' | sed -n 's/^  \([0-9][0-9]*\) .*/\1/p')"
+  [ -n "$statuses" ] || { echo "no exit statuses in: $CLI --help"; return 1; }
+  same "$(printf '%s\n' "$page" | sed -n '/^EXIT STATUS$/,/^[A-Z]/p' | sed -n 's/^       \([0-9][0-9]*\) .*/\1/p')" "$statuses"
 }
-check "man page of $CLI: names every option of its --help" cli_options_documented
+check "man page of $CLI: names every option and exit status of its --help" cli_help_documented
 
 # --- Metadata, copyright, changelog -----------------------------------------------------
 METAINFO="$ROOT/usr/share/metainfo/$APP_ID.metainfo.xml"
