@@ -14,7 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "platform/AppIcon.h"
+#include "ui/toolkit/AppIcon.h"
 
 using namespace vyper;
 

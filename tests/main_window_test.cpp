@@ -6,7 +6,7 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
-#include "platform/Controls.h"
+#include "ui/toolkit/Controls.h"
 #include "support/Fakes.h"
 #include "ui/main/PortMappingDialog.h"
 #include "ui/main/frmVyper.h"

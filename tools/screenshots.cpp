@@ -18,7 +18,7 @@
 #include <cstdio>
 
 #include "platform/PortDevices.h"
-#include "platform/AppIcon.h"
+#include "ui/toolkit/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"

@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/WindowFonts.h"
+#include "ui/toolkit/WindowFonts.h"
 #include "profiles/ProfileDecoding.h"
 #include "profiles/ProfileText.h"
 #include "support/DiveBytes.h"
