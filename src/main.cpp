@@ -4,6 +4,7 @@
 
 #include "Version.h"
 #include "platform/AppInfo.h"
+#include "platform/FileTransferLog.h"
 #include "platform/FileWriter.h"
 #include "platform/PortDevices.h"
 #include "platform/PosixSerialControl.h"
@@ -67,8 +68,10 @@ int main(int argc, char* argv[]) {
     vyper::QtMessageBoxes boxes;
     vyper::SystemWaits waits;
     vyper::AtomicFileWriter files;
+    // Every transfer is logged in the state folder, for support; the log outlives the window.
+    const std::unique_ptr<vyper::FileTransferLog> log = vyper::FileTransferLog::InStateFolder();
     vyper::frmVyper window(vyper::Platform{serial, settings, boxes, waits, files, vyper::SystemAppInfo(),
-                                           vyper::PresentSerialDeviceChoices});
+                                           vyper::PresentSerialDeviceChoices, log.get()});
     boxes.SetOwner(&window);
     window.show();
     return QApplication::exec();

@@ -8,6 +8,7 @@
 #include "platform/SerialControl.h"
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
+#include "platform/TransferLog.h"
 #include "platform/Waits.h"
 
 namespace vyper {
@@ -23,6 +24,10 @@ struct Platform {
     // The serial devices present now, ready to be offered; the program passes
     // PresentSerialDeviceChoices, tests a fixed list. Must be set.
     std::function<std::vector<SerialDeviceChoice>()> serialDevices;
+    // Where every transfer is logged (its bytes both ways, its waits and decisions); null:
+    // nowhere. Not owned; it must outlive the core that reports into it. Keep it last, so
+    // that initialisations without it stay valid.
+    TransferLog* log = nullptr;
 };
 
 }  // namespace vyper

@@ -23,6 +23,9 @@ public:
     virtual void End(const QString& outcome) = 0;
     // Where the log of the current or last transfer lies; empty when it is kept nowhere.
     virtual QString Path() const = 0;
+    // Why the log of the current or last transfer is kept nowhere ("No space left on
+    // device"), in one line; empty when Path() names it or nobody has said.
+    virtual QString Problem() const { return QString(); }
 };
 
 }  // namespace vyper

@@ -8,6 +8,7 @@
 #include "profiles/DiveAnswerCheck.h"
 #include "profiles/ProfileDecoding.h"
 #include "transfer/DiveStorage.h"
+#include "transfer/TransferLogging.h"
 #include "transfer/VyperComm.h"
 
 namespace vyper {
@@ -38,8 +39,10 @@ QString LostAnswerLine(DiveAnswerVerdict verdict) {
     return QString();
 }
 
-void CountFailedExchange(VyperComm& m) {
+// `why` names the failure in the transfer's log.
+void CountFailedExchange(VyperComm& m, const QString& why) {
     m.ErrorCount = Increased(m.ErrorCount);
+    NoteInLog(m, QStringLiteral("Fehlerzahl jetzt %1: %2").arg(m.ErrorCount).arg(why));
     m.seams.counters.ShowErrors(m.ErrorCount);
     m.seams.counters.MarkErrors(true);
 }
@@ -63,6 +66,19 @@ DiveAnswerFacts DiveAnswerFactsOf(const VyperComm& m) {
     return facts;
 }
 
+// Why an answer that is not whole was thrown away, for the transfer's log.
+QString VerdictText(DiveAnswerVerdict verdict) {
+    switch (verdict) {
+    case DiveAnswerVerdict::Overlong: return QStringLiteral("Antwort zu lang");
+    case DiveAnswerVerdict::Damaged: return QStringLiteral("Paket mit falscher Prüfsumme");
+    case DiveAnswerVerdict::Cut: return QStringLiteral("Antwort abgebrochen");
+    case DiveAnswerVerdict::Endless: return QStringLiteral("Störungen ohne Ende");
+    case DiveAnswerVerdict::NoDive: return QStringLiteral("kein Tauchgang");
+    case DiveAnswerVerdict::Whole: return QStringLiteral("vollständig");
+    }
+    return QString();
+}
+
 }  // namespace
 
 void ConvertProfileBuffer(VyperComm& m) {
@@ -71,13 +87,13 @@ void ConvertProfileBuffer(VyperComm& m) {
     const DiveAnswerFacts facts = DiveAnswerFactsOf(m);
     const DiveAnswerVerdict verdict = JudgeDiveAnswer(facts, received);
     if (verdict == DiveAnswerVerdict::NoDive) {
-        CountFailedExchange(m);
+        CountFailedExchange(m, QStringLiteral("kein Tauchgang in der Antwort (%1 Bytes Nutzdaten)").arg(m.ProfileCount));
         return;
     }
     if (verdict == DiveAnswerVerdict::Endless) {
         // Whether the dive computer sent a dive in the noise is unknown: the download can
         // no longer claim to be complete, but no dive is named as lost.
-        CountFailedExchange(m);
+        CountFailedExchange(m, QStringLiteral("Störungen auf der Leitung, ob ein Tauchgang kam, ist unbekannt"));
         m.LineDisturbed = true;
         m.seams.messages.AddLineShown(LostAnswerLine(verdict));
         return;
@@ -85,9 +101,13 @@ void ConvertProfileBuffer(VyperComm& m) {
     if (verdict != DiveAnswerVerdict::Whole) {
         // The dive computer has sent a dive, and it moves on to the next one: this dive is
         // lost for this download. Nothing is stored, and the closing summary names it.
-        CountFailedExchange(m);
+        CountFailedExchange(m, QStringLiteral("Tauchgang unvollständig"));
         ++m.DiveAnswers;
         m.LostDives.push_back({m.DiveAnswers, HeaderSurvived(facts, received) ? DiveDateForUser(received) : QString()});
+        NoteInLog(m, QStringLiteral("Tauchgang verloren: der %1. vom neuesten an (%2), %3")
+                         .arg(m.DiveAnswers)
+                         .arg(m.LostDives.back().date.isEmpty() ? QStringLiteral("Datum unbekannt") : m.LostDives.back().date)
+                         .arg(VerdictText(verdict)));
         m.seams.messages.AddLineShown(LostAnswerLine(verdict));
         return;
     }
@@ -98,6 +118,11 @@ void ConvertProfileBuffer(VyperComm& m) {
     m.seams.counters.ShowDives(m.DiveNumber);
     if (m.DiveNumber < std::numeric_limits<int32_t>::max()) ++m.DiveNumber;
 
+    NoteInLog(m, QStringLiteral("Tauchgang %1 vollständig: %2 Bytes, vom %3")
+                     .arg(m.DiveAnswers)
+                     .arg(held)
+                     .arg(DiveDateForUser(received)));
+
     try {
         const ProfileTarget target = ProfileTargetFor(m.ProfileFolder, record);
         if (ApplyStorageDecision(m, target) != StorageOutcome::Store) return;
@@ -105,10 +130,14 @@ void ConvertProfileBuffer(VyperComm& m) {
         AddProfile(record, received);
         StoreDiveShown(m, record, target);
         m.DivesStored = Increased(m.DivesStored);
+        NoteInLog(m, QStringLiteral("Gespeichert: ") + target.Path);
     } catch (const RuntimeFailure& failure) {
         m.seams.messages.AddLineShown(failure.Description());
         // The dive arrived whole but is not on disk: it is lost like a spoilt answer.
         m.LostDives.push_back({m.DiveAnswers, DiveDateForUser(received)});
+        NoteInLog(m, QStringLiteral("Tauchgang verloren: der %1. vom neuesten an, nicht gespeichert (%2)")
+                         .arg(m.DiveAnswers)
+                         .arg(failure.Description()));
     }
 }
 

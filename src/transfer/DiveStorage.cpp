@@ -5,6 +5,7 @@
 #include "platform/Failure.h"
 #include "platform/MessageBoxes.h"
 #include "transfer/ActivityIndicator.h"
+#include "transfer/TransferLogging.h"
 #include "transfer/TransferStop.h"
 #include "transfer/VyperComm.h"
 
@@ -26,12 +27,15 @@ StorageOutcome ApplyStorageDecision(VyperComm& m, const ProfileTarget& target) {
     const bool exists = m.platform.files.Exists(target.Path);
     switch (DecideStorage(exists, exists && m.seams.storage.OnlyNewDives(), m.seams.storage.Overwrite())) {
     case StorageDecision::Store:
+        if (exists) NoteInLog(m, QStringLiteral("Datei gibt es schon, wird überschrieben: ") + target.FileName);
         return StorageOutcome::Store;
     case StorageDecision::StopTransfer:
+        NoteInLog(m, QStringLiteral("Datei gibt es schon, nur neue Tauchgänge gewünscht: ") + target.FileName);
         m.seams.messages.AddLineShown(QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."));
-        cmdStop_Click(m);
+        StopTransfer(m, TransferEndCause::OnlyNew);
         return StorageOutcome::Stop;
     case StorageDecision::SkipStored:
+        NoteInLog(m, QStringLiteral("Datei gibt es schon, nicht überschrieben: ") + target.FileName);
         m.seams.messages.AddItem(QStringLiteral("Dieser Tauchgang wurde bereits abgespeichert:"));
         m.seams.messages.AddLineShown(target.FileName);
         ShowActivityForDive(m);
@@ -41,7 +45,11 @@ StorageOutcome ApplyStorageDecision(VyperComm& m, const ProfileTarget& target) {
     }
     const int answer = m.platform.boxes.Show(OverwriteQuestion(target.FileName),
                                              style::YesNo | style::Question | style::DefaultButton2, kMessageTitle);
-    if (answer == answer::Yes) return StorageOutcome::Store;
+    if (answer == answer::Yes) {
+        NoteInLog(m, QStringLiteral("Datei gibt es schon, Überschreiben bestätigt: ") + target.FileName);
+        return StorageOutcome::Store;
+    }
+    NoteInLog(m, QStringLiteral("Datei gibt es schon, Überschreiben abgelehnt: ") + target.FileName);
     ShowActivityForDive(m);
     return StorageOutcome::Skip;
 }

@@ -9,6 +9,7 @@
 #include "transfer/ReplyWait.h"
 #include "transfer/SettingsReport.h"
 #include "transfer/TransferEnd.h"
+#include "transfer/TransferLogging.h"
 #include "transfer/VyperComm.h"
 
 namespace vyper {
@@ -29,10 +30,12 @@ void ClosePort(VyperComm& m) {
     }
 }
 
-// Opens the port for a start; a refusal is shown to the user and ends the start.
-bool OpenPortForStart(VyperComm& m) {
+// Opens the port for a start of `kind` and begins its log; a refusal is shown to the user
+// and ends the start (it is no transfer, and its box says all there is to say).
+bool OpenPortForStart(VyperComm& m, int16_t kind) {
     try {
         OpenCommPort(m);
+        BeginTransferLog(m, kind);
         // The receive poll rests while the port is closed (it would find nothing); it looks
         // again from now on.
         m.seams.timChkRxDone.SetInterval(kReceivePollInterval);
@@ -72,6 +75,9 @@ void SendNextCommand(VyperComm& m) {
     const std::function<bool()> stopped = TransferStopped(m);
     switch (m.DownloadState) {
     case 1:
+        NoteInLog(m, QStringLiteral("Anfrage: Speicherblock %1 (Adresse %2, 32 Bytes)")
+                         .arg(m.SettingsStep)
+                         .arg(m.SettingsStep * 32));
         SendMemoryRead(m, static_cast<int16_t>(m.SettingsStep * 32), 32, stopped);
         break;
     case 2:
@@ -80,8 +86,10 @@ void SendNextCommand(VyperComm& m) {
             m.DiveAnswers = 0;
             m.LostDives.clear();
             m.LineDisturbed = false;
+            NoteInLog(m, QStringLiteral("Anfrage: neuester Tauchgang (Nr. 1)"));
             SendProfileStart(m, stopped);
         } else {
+            NoteInLog(m, QStringLiteral("Anfrage: nächster Tauchgang"));
             SendProfileNext(m, stopped);
         }
         break;
@@ -91,6 +99,9 @@ void SendNextCommand(VyperComm& m) {
 }
 
 void EvaluateSettingsBlock(VyperComm& m) {
+    NoteInLog(m, QStringLiteral("Speicherblock %1: %2")
+                     .arg(m.SettingsStep)
+                     .arg(m.MemoryReplyGood ? QStringLiteral("gültige Antwort") : QStringLiteral("keine gültige Antwort")));
     ReportSettingsBlock(m, m.SettingsStep);
     SelectLastLine(m);
     m.SettingsStep = static_cast<int16_t>(m.SettingsStep + 1);
@@ -98,7 +109,7 @@ void EvaluateSettingsBlock(VyperComm& m) {
         StartControlTimer(m);
     } else {
         StopControlTimer(m);
-        SetTransferActive(m, false);
+        TransferEnded(m, TransferEndCause::Finished);
     }
 }
 
@@ -109,11 +120,12 @@ void EvaluateDive(VyperComm& m) {
     StartControlTimer(m);
     const double wanted = LeadingNumber(m.seams.controls.DiveCountText());
     if (wanted > 0 && wanted < m.DiveNumber) {
+        NoteInLog(m, QStringLiteral("Gewünschte Anzahl erreicht: %1").arg(wanted));
         StopControlTimer(m);
         // No title of its own: the box carries the program's name.
         ClosePort(m);
         ReportLostDives(m);
-        SetTransferActive(m, false);
+        TransferEnded(m, TransferEndCause::DiveLimit);
         m.platform.boxes.Show(QStringLiteral("Übertragung beendet"), style::OkOnly, QString());
     }
 }
@@ -123,6 +135,7 @@ void ApplyErrorLimit(VyperComm& m) {
     if (!m.TransferActive) return;
     const double limit = LeadingNumber(m.seams.controls.ErrorLimitText());
     if (limit > m.ErrorCount) return;
+    NoteInLog(m, QStringLiteral("Fehlergrenze erreicht: Fehlerzahl %1, Grenze %2").arg(m.ErrorCount).arg(limit));
     StopControlTimer(m);
     AddLine(m, QString());
     AddLine(m, QStringLiteral("Übertragung beendet."));
@@ -138,7 +151,7 @@ void ApplyErrorLimit(VyperComm& m) {
         SelectLastLine(m);
     }
     ReportLostDives(m);
-    SetTransferActive(m, false);
+    TransferEnded(m, TransferEndCause::ErrorLimit);
 }
 
 // True when the first bytes of a reply that was not taken as good show a cable that does
@@ -176,10 +189,13 @@ void RunExchange(VyperComm& m) {
     m.PollHeldSince = -1;
     const uint32_t generation = m.TransferGeneration;
     SendNextCommand(m);
+    const int64_t waitStart = m.platform.waits.MonotonicMs();
+    const uint32_t bytesBefore = m.RxBytesTaken;
     m.WaitOutcome = WaitForReply(m);
     // A transfer stopped during the pauses, and maybe started anew by now, is not this
     // tick's any more: nothing of it is evaluated.
     if (m.TransferGeneration != generation) return;
+    NoteWaitEnd(m, m.WaitOutcome, waitStart, bytesBefore);
     if (EndedByLinkTrouble(m)) return;
     switch (m.DownloadState) {
     case 1: EvaluateSettingsBlock(m); break;
@@ -202,7 +218,7 @@ std::function<bool()> TransferStopped(VyperComm& m) {
 void cmdDownload_Click(VyperComm& m) {
     // One transfer at a time: a start meanwhile must not touch the running one.
     if (m.TransferActive) return;
-    if (!OpenPortForStart(m)) return;
+    if (!OpenPortForStart(m, 2)) return;
     ResetCounters(m);
     PrepareLabelsAndReception(m);
     m.DownloadState = 2;
@@ -214,7 +230,7 @@ void cmdDownload_Click(VyperComm& m) {
 void cmdGetVyperSettings_Click(VyperComm& m) {
     if (m.TransferActive) return;
     ResetCounters(m);
-    if (!OpenPortForStart(m)) return;
+    if (!OpenPortForStart(m, 1)) return;
     PrepareLabelsAndReception(m);
     m.DownloadState = 1;
     m.SettingsStep = 0;

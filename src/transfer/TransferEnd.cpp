@@ -1,6 +1,7 @@
 #include "transfer/TransferEnd.h"
 
 #include "platform/MessageBoxes.h"
+#include "transfer/TransferLogging.h"
 
 namespace vyper {
 
@@ -28,6 +29,12 @@ void SetTransferActive(VyperComm& m, bool active) {
     // A command's pause of the transfer that ended must not wait out its time.
     if (!active) m.platform.waits.InterruptPauses();
     if (m.OnTransferActiveChanged) m.OnTransferActiveChanged(active);
+}
+
+void TransferEnded(VyperComm& m, TransferEndCause cause) {
+    if (!m.TransferActive) return;
+    FinishTransferLog(m, cause);
+    SetTransferActive(m, false);
 }
 
 QStringList LostDiveLines(int stored, const std::vector<LostDive>& lost, bool disturbed) {
@@ -63,7 +70,7 @@ void EndTransferDeviceLost(VyperComm& m) {
     const QString device = m.comVyper().DeviceName();
     StopAndClose(m);
     ReportLostDives(m);
-    SetTransferActive(m, false);
+    TransferEnded(m, TransferEndCause::DeviceLost);
     const QString where = device.isEmpty() ? QStringLiteral("COM%1").arg(m.CommPortNumber)
                                            : QStringLiteral("COM%1 (%2)").arg(m.CommPortNumber).arg(device);
     m.platform.boxes.Show(QStringLiteral("Die Verbindung zum Tauchcomputer an %1 ist abgerissen: das Gerät ist nicht "
@@ -77,7 +84,7 @@ void EndTransferWrongInterface(VyperComm& m, const QString& line) {
     StopAndClose(m);
     m.seams.messages.AddLineShown(line);
     ReportLostDives(m);
-    SetTransferActive(m, false);
+    TransferEnded(m, TransferEndCause::WrongInterface);
 }
 
 }  // namespace vyper

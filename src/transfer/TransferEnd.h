@@ -11,6 +11,10 @@ namespace vyper {
 // Marks a transfer as running or ended and tells the window (OnTransferActiveChanged).
 void SetTransferActive(VyperComm& m, bool active);
 
+// Ends a running transfer for `cause`: closes its log (FinishTransferLog), then marks it as
+// ended (SetTransferActive false). Does nothing when no transfer runs.
+void TransferEnded(VyperComm& m, TransferEndCause cause);
+
 // The closing lines about dives that did not reach the disk: how many were stored and
 // lost, each lost one by its place from the newest and its date where known, whether noise
 // may have hidden more, and how to fetch them again. Empty when nothing was lost and the

@@ -21,6 +21,18 @@ enum class WaitEnd {
     WrongInterface,  // the first bytes show that the cable does not match the choice
 };
 
+// Why a transfer ended.
+enum class TransferEndCause {
+    Finished,        // a settings read asked for every block
+    DiveLimit,       // the number of dives asked for has come
+    ErrorLimit,      // the failed exchanges reached the limit (a download's usual end)
+    Stopped,         // "Sto&p"
+    OnlyNew,         // a dive stored already came while only new dives were wanted
+    DeviceLost,      // the device went away
+    WrongInterface,  // the cable does not match the chosen interface type
+    Closed,          // the window was closed ("&Ende")
+};
+
 // A dive that the device sent but that did not reach the disk.
 struct LostDive {
     int32_t place;  // its place in the order of download, 1 = newest

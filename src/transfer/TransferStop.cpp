@@ -7,7 +7,9 @@
 
 namespace vyper {
 
-void cmdStop_Click(VyperComm& m) {
+void cmdStop_Click(VyperComm& m) { StopTransfer(m, TransferEndCause::Stopped); }
+
+void StopTransfer(VyperComm& m, TransferEndCause cause) {
     DrainInput(m);
     m.seams.timDownLoadCtrl.SetInterval(0);
     m.DownloadState = 0;
@@ -22,7 +24,7 @@ void cmdStop_Click(VyperComm& m) {
     } catch (const std::exception&) {
     }
     ReportLostDives(m);
-    SetTransferActive(m, false);
+    TransferEnded(m, cause);
 }
 
 }  // namespace vyper

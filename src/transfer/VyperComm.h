@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "profiles/StorageChoices.h"
 #include "transfer/TransferControls.h"
+#include "transfer/TransferLogTaps.h"
 #include "transfer/TransferState.h"
 
 namespace vyper {
@@ -23,13 +24,18 @@ struct CoreSeams {
 
 // The module `VyperComm`: the link, the transfer and the storage settings of the program's
 // one connection, each a state of its own that its layer changes, and the services they
-// reach. Needs no window: everything of the window comes through `seams`.
-struct VyperComm : Link, TransferState, StorageSettings {
+// reach. Needs no window: everything of the window comes through `seams`. With a transfer
+// log in the platform, the link's serial control and the message list are the logging ones
+// (TransferLogTaps), so every byte and every line also goes into the log.
+struct VyperComm : TransferLogTaps, Link, TransferState, StorageSettings {
     VyperComm(const Platform& platformServices, const CoreSeams& windowSeams)
-        : Link(LinkServices{platformServices.serial, platformServices.waits, platformServices.boxes,
-                            windowSeams.messages, windowSeams.counters, windowSeams.linkChoices}),
+        : TransferLogTaps(platformServices, windowSeams.messages),
+          Link(LinkServices{tappedSerial, platformServices.waits, platformServices.boxes, tappedMessages,
+                            windowSeams.counters, windowSeams.linkChoices}),
           platform(platformServices),
-          seams(windowSeams) {}
+          seams{tappedMessages,      windowSeams.files,           windowSeams.counters,
+                windowSeams.linkChoices, windowSeams.controls,      windowSeams.storage,
+                windowSeams.timDownLoadCtrl, windowSeams.timChkRxDone} {}
 
     Platform platform;
     CoreSeams seams;

@@ -11,6 +11,7 @@
 #include "text/NumberText.h"
 #include "transfer/ReceivePoll.h"
 #include "transfer/TransferControl.h"
+#include "transfer/TransferLogging.h"
 #include "transfer/TransferStop.h"
 #include "ui/main/MainWindowTexts.h"
 #include "ui/main/PortMappingDialog.h"
@@ -231,6 +232,8 @@ void frmVyper::closeEvent(QCloseEvent* event) {
 }
 
 void frmVyper::cmdClose_Click() {
+    // A transfer that the closing window leaves behind still gets its log's end.
+    if (module_->TransferActive) FinishTransferLog(*module_, TransferEndCause::Closed);
     timDownLoadCtrl->SetInterval(0);
     module_->DownloadState = 0;
     module_->TransferActive = false;
