@@ -6,22 +6,31 @@
 // --stop-after=S, the time from a click on "Sto&p" S seconds into the download until the
 // transfer has ended, and whether any byte went out after the click.
 //
+// The download is logged as the program logs it (a transfer log in a temporary state folder,
+// or in FILE with --transfer-log=FILE), and the time spent inside the log's calls is
+// measured; --no-log runs without the log.
+//
 // Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo] [--stop-after=S] [--messages]
+//                           [--no-log | --transfer-log=FILE]
 //                           [--save-log=FILE] (the emulator's log of the download, to compare runs)
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <sys/resource.h>
 
+#include "platform/FileTransferLog.h"
 #include "platform/PortDevices.h"
 #include "platform/FileWriter.h"
 #include "platform/PosixSerialControl.h"
@@ -44,6 +53,36 @@ public:
         std::fprintf(stderr, "message box: %s\n", qPrintable(text));
         return answer::Ok;
     }
+};
+
+// The program's transfer log with a stopwatch around every call: the time the download
+// spends in the log, the clock reads of the stopwatch included.
+class TimedLog : public TransferLog {
+public:
+    explicit TimedLog(TransferLog& log) : log_(log) {}
+    void Begin(const QString& title) override { Timed([&] { log_.Begin(title); }); }
+    void Sent(QByteArrayView bytes) override { Timed([&] { log_.Sent(bytes); }); }
+    void Received(QByteArrayView bytes) override { Timed([&] { log_.Received(bytes); }); }
+    void Note(const QString& line) override { Timed([&] { log_.Note(line); }); }
+    void End(const QString& outcome) override { Timed([&] { log_.End(outcome); }); }
+    QString Path() const override { return log_.Path(); }
+    QString Problem() const override { return log_.Problem(); }
+
+    std::chrono::nanoseconds spent{0};
+    std::chrono::nanoseconds longest{0};
+    long calls = 0;
+
+private:
+    template <typename Call>
+    void Timed(Call call) {
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        const auto took = std::chrono::steady_clock::now() - start;
+        spent += took;
+        longest = std::max(longest, std::chrono::duration_cast<std::chrono::nanoseconds>(took));
+        ++calls;
+    }
+    TransferLog& log_;
 };
 
 double CpuSeconds() {
@@ -114,7 +153,14 @@ int main(int argc, char* argv[]) {
         SystemWaits waits;
         const auto noDevices = [] { return std::vector<SerialDeviceChoice>{}; };
         AtomicFileWriter files;
-        frmVyper window(Platform{serial, settings, boxes, waits, files, AppInfo{folder.path(), 0, 7}, noDevices});
+        const bool logged = !args.contains(QStringLiteral("--no-log"));
+        QTemporaryDir stateFolder;
+        const QString logFile = Option(args, QStringLiteral("--transfer-log"), QString());
+        const std::unique_ptr<FileTransferLog> fileLog =
+            logFile.isEmpty() ? FileTransferLog::InFolder(stateFolder.path()) : FileTransferLog::AtPath(logFile);
+        TimedLog log(*fileLog);
+        frmVyper window(Platform{serial, settings, boxes, waits, files, AppInfo{folder.path(), 0, 7}, noDevices,
+                                 logged ? &log : nullptr});
 
         std::printf("Downloading from the emulated dive computer (%s, delay %d ms, %s interface) ...\n",
                     qPrintable(emulatorOptions.first()), delay, echo ? "self-built" : "original");
@@ -197,6 +243,17 @@ int main(int argc, char* argv[]) {
                     cpuSeconds, 100.0 * cpuSeconds / wallSeconds,
                     t.bytesFromDevice > 0 ? 1000.0 * cpuSeconds / static_cast<double>(t.bytesFromDevice) : 0.0);
         std::printf("longest event-loop stall:      %lld ms\n", static_cast<long long>(longestStall));
+        if (logged) {
+            std::printf("transfer log:                  %.1f KB, %ld calls, %.1f ms inside them (%.2f us per byte on the "
+                        "line, longest call %.2f ms)\n",
+                        static_cast<double>(QFileInfo(fileLog->Path()).size()) / 1024.0, log.calls,
+                        std::chrono::duration<double, std::milli>(log.spent).count(),
+                        std::chrono::duration<double, std::micro>(log.spent).count() /
+                            static_cast<double>(std::max(t.bytesFromDevice + t.bytesToDevice, 1L)),
+                        std::chrono::duration<double, std::milli>(log.longest).count());
+        } else {
+            std::printf("transfer log:                  none (--no-log)\n");
+        }
         if (stopClickedAt >= 0) {
             const long sentAfterStop = t.bytesToDevice - bytesToDeviceAtStop;
             std::printf("Stop clicked after %.1f s:      transfer ended %lld ms later, %ld bytes sent after the click\n",
