@@ -144,52 +144,36 @@ TEST(CliExitStatus, TheWeightiestFactOfARunDecides) {
 }
 
 TEST(CliExitStatus, OfATransferFollowsWhatItLeftUndone) {
-    auto download = [](auto change) {
+    auto outcome = [](TransferKind kind, auto change) {
         TransferOutcome o;
-        o.kind = TransferKind::Download;
-        o.bytes = 168;
-        change(o);
-        return o;
-    };
-    auto settings = [](auto change) {
-        TransferOutcome o;
-        o.kind = TransferKind::Settings;
-        o.bytes = 136;
+        o.kind = kind;
         o.settingsBlocksRead = 4;
         change(o);
         return o;
     };
+    const TransferKind download = TransferKind::Download, settings = TransferKind::Settings;
     const struct {
         const char* name;
         TransferOutcome outcome;
         int status;
     } cases[] = {
-        {"every dive stored or kept", download([](TransferOutcome&) {}), 0},
-        {"a dive lost", download([](TransferOutcome& o) { o.lost = {{2, QStringLiteral("16.08.2024")}}; }), 4},
-        {"noise on the line", download([](TransferOutcome& o) { o.lineDisturbed = true; }), 4},
-        {"device gone", download([](TransferOutcome& o) { o.deviceLost = true; }), 4},
-        {"wrong interface type", download([](TransferOutcome& o) { o.wrongInterface = true; }), 4},
-        {"not one byte came", download([](TransferOutcome& o) { o.bytes = 0; }), 4},
-        {"a file not written, so lost", download([](TransferOutcome& o) {
+        {"download done", outcome(download, [](TransferOutcome&) {}), 0},
+        {"download failed", outcome(download, [](TransferOutcome& o) { o.failed = true; }), 4},
+        {"a file not written, so lost", outcome(download, [](TransferOutcome& o) {
+             o.failed = true;
              o.fileFailures = {QStringLiteral("Schreibfehler")};
-             o.lost = {{1, QString()}};
          }),
          5},
-        {"profile folder not made", download([](TransferOutcome& o) { o.folderFailed = true; }), 5},
-        {"port not opened", download([](TransferOutcome& o) {
-             o.portFailed = true;
-             o.bytes = 0;
-         }),
-         3},
-        {"interrupted after a loss", download([](TransferOutcome& o) {
+        {"profile folder not made", outcome(download, [](TransferOutcome& o) { o.folderFailed = true; }), 5},
+        {"port not opened", outcome(download, [](TransferOutcome& o) { o.portFailed = true; }), 3},
+        {"interrupted after a failure", outcome(download, [](TransferOutcome& o) {
              o.interrupted = true;
-             o.lost = {{1, QString()}};
+             o.failed = true;
          }),
          130},
-        {"settings read whole", settings([](TransferOutcome&) {}), 0},
-        {"settings block unread", settings([](TransferOutcome& o) { o.settingsBlocksMissing = 1; }), 4},
-        {"settings read ended after two blocks", settings([](TransferOutcome& o) { o.settingsBlocksRead = 2; }), 4},
-        {"settings device gone", settings([](TransferOutcome& o) { o.deviceLost = true; }), 4},
+        {"settings read whole", outcome(settings, [](TransferOutcome&) {}), 0},
+        {"settings failed", outcome(settings, [](TransferOutcome& o) { o.failed = true; }), 4},
+        {"settings read ended after two blocks", outcome(settings, [](TransferOutcome& o) { o.settingsBlocksRead = 2; }), 4},
     };
     for (const auto& c : cases) EXPECT_EQ(ChooseExitStatus(TransferFacts(c.outcome)), c.status) << c.name;
 }
@@ -375,6 +359,7 @@ TEST(CliReports, JsonObjectsHoldWhatARunDid) {
     download.divesRead = 2;
     download.divesStored = 1;
     download.errors = 5;
+    download.logPath = "/s/v.log";
     TransferOutcome settings;
     settings.kind = TransferKind::Settings;
     settings.reportLines = {"Lese Speicher von Vyper...", "OK."};
@@ -397,11 +382,11 @@ TEST(CliReports, JsonObjectsHoldWhatARunDid) {
         QJsonObject object;
         const char* json;
     } cases[] = {
-        {"download", TransferJson(download, 4, "/p", "/s/v.log"),
+        {"download", TransferJson(download, 4, "/p"),
          R"j({"command":"download","counts":{"bytes":168,"dives_read":2,"errors":5,"lost":2,"skipped":1,"stored":1},)j"
          R"j("folder":"/p","interrupted":false,"log":"/s/v.log","lost":[{"date":"16.08.2024","place":2},{"date":null,"place":4}],)j"
          R"j("messages":[],"skipped":["/p/Tauchgang C.txt"],"status":4,"stored":["/p/Tauchgang A.txt"]})j"},
-        {"settings", TransferJson(settings, 0, "/p", ""),
+        {"settings", TransferJson(settings, 0, "/p"),
          R"j({"command":"settings","counts":{"blocks_missing":0,"blocks_read":4,"bytes":136},"interrupted":false,)j"
          R"j("log":null,"messages":["Box"],"report":["Lese Speicher von Vyper...","OK."],"status":0})j"},
         {"export", ExportJson(exported, 0),
@@ -671,15 +656,16 @@ TEST(CliFailures, AMissingPortEndsWithStatusThreeAndTheWindowsLine) {
     EXPECT_EQ(JsonStrings(object.value("report")), QStringList{});
 }
 
-TEST(CliJson, ADownloadTellsStoredAndThenSkippedDives) {
+TEST(CliJson, ADownloadTellsItsFilesAndItsLog) {
     UserFolders user;
     EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(kOriginal));
     const QString folder = user.Scratch(QStringLiteral("Profile"));
+    const QString logFile = user.Scratch(QStringLiteral("v.log"));
     const QStringList args = {"download", "--port", emulator.DevicePath(), "--delay", "0", "--folder", folder, "--json"};
     QStringList paths;
     for (const GoldenDive& d : {kDiveA, kDiveB, kDiveC, kDiveD}) paths << folder + QLatin1Char('/') + ProgramFileName(d);
 
-    const ProgramResult first = RunProgram(kCli, args, user.Environment());
+    const ProgramResult first = RunProgram(kCli, args + QStringList{"--log", logFile}, user.Environment());
     EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
     const QJsonObject stored = ParseJson(first.out);
     EXPECT_EQ(stored.value("command").toString(), QStringLiteral("download"));
@@ -688,7 +674,10 @@ TEST(CliJson, ADownloadTellsStoredAndThenSkippedDives) {
     EXPECT_EQ(JsonStrings(stored.value("stored")), paths);
     EXPECT_EQ(JsonStrings(stored.value("skipped")), QStringList{});
     EXPECT_EQ(stored.value("lost").toArray().size(), 0);
-    EXPECT_TRUE(stored.value("log").isNull());
+    EXPECT_EQ(stored.value("log").toString(), logFile);
+    const QString logged = QString::fromUtf8(ReadAll(logFile));
+    EXPECT_TRUE(logged.contains(QStringLiteral("→ 08 A5 AD"))) << logged.toStdString();
+    EXPECT_TRUE(logged.contains(QStringLiteral(" Ende: "))) << logged.toStdString();
     EXPECT_FALSE(stored.value("interrupted").toBool());
     const QJsonObject counts = stored.value("counts").toObject();
     EXPECT_EQ(counts.value("bytes").toInt(), 168);
@@ -703,6 +692,7 @@ TEST(CliJson, ADownloadTellsStoredAndThenSkippedDives) {
     EXPECT_EQ(JsonStrings(skipped.value("stored")), QStringList{});
     EXPECT_EQ(JsonStrings(skipped.value("skipped")), paths);
     EXPECT_EQ(skipped.value("counts").toObject().value("skipped").toInt(), 4);
+    EXPECT_TRUE(skipped.value("log").toString().startsWith(user.StateFolder() + QStringLiteral("/Vyper-Grundelnetz/transfer-")));
 }
 
 TEST(CliIncomplete, LostDivesAndAVanishedDeviceEndWithStatusFour) {
@@ -713,6 +703,8 @@ TEST(CliIncomplete, LostDivesAndAVanishedDeviceEndWithStatusFour) {
     } cases[] = {
         {"--bad-checksum=2", "Nicht alle Tauchgänge wurden abgespeichert: 3 Tauchgänge gespeichert, 1 Tauchgang verloren:", 1},
         {"--vanish=3", "Die Verbindung zum Tauchcomputer an COM2 (", 1},
+        // Not one whole dive: a silent or absent device. The window's line names the log.
+        {"--silent=1:5", "Protokoll dieser Übertragung: ", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -729,6 +721,10 @@ TEST(CliIncomplete, LostDivesAndAVanishedDeviceEndWithStatusFour) {
         const QJsonObject object = ParseJson(run.out);
         EXPECT_EQ(object.value("status").toInt(), 4);
         EXPECT_EQ(object.value("lost").toArray().size(), c.lost);
+        // A failed transfer names its log, kept in the state folder as the window keeps it.
+        const QString log = object.value("log").toString();
+        EXPECT_TRUE(log.startsWith(user.StateFolder() + QStringLiteral("/Vyper-Grundelnetz/transfer-"))) << log.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("Protokoll dieser Übertragung: ") + log)) << run.err.toStdString();
     }
 }
 

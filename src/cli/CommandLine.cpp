@@ -17,6 +17,7 @@
 #include "cli/SignalStop.h"
 #include "cli/TransferRun.h"
 #include "platform/AppInfo.h"
+#include "platform/FileTransferLog.h"
 #include "platform/SerialDevices.h"
 
 namespace vyper::cli {
@@ -75,17 +76,16 @@ int RunTransferCommand(const CliOptions& options, SettingsStore& settings, Conso
     setup.profileFolder = places.profileFolder;
     setup.json = options.json;
 
-    // --log FILE: the file log of the transfer (FileTransferLog::AtPath) is made here and
-    // handed to RunTransfer for the platform once the platform carries a log; until then the
-    // run says that it writes none.
-    if (!options.logFile.isEmpty()) {
-        console.Err(QStringLiteral("Kein Protokoll geschrieben: --log wird von dieser Version noch nicht unterstützt."));
-    }
+    // Logged as the window logs, in the state folder, or into the one file named.
+    const std::unique_ptr<FileTransferLog> log =
+        options.logFile.isEmpty() ? FileTransferLog::InStateFolder()
+                                  : FileTransferLog::AtPath(QFileInfo(options.logFile).absoluteFilePath());
+    setup.log = log.get();
 
     SignalStop stop;
     const TransferOutcome outcome = RunTransfer(setup, settings, console, stop);
     const int status = ChooseExitStatus(TransferFacts(outcome));
-    if (options.json) PrintJson(console, TransferJson(outcome, status, setup.profileFolder, QString()));
+    if (options.json) PrintJson(console, TransferJson(outcome, status, setup.profileFolder));
     return status;
 }
 

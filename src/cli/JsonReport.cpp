@@ -22,11 +22,11 @@ QJsonArray LostDives(const std::vector<LostDive>& lost) {
 
 }  // namespace
 
-QJsonObject TransferJson(const TransferOutcome& outcome, int status, const QString& folder, const QString& logPath) {
+QJsonObject TransferJson(const TransferOutcome& outcome, int status, const QString& folder) {
     QJsonObject object{{QStringLiteral("status"), status},
                        {QStringLiteral("interrupted"), outcome.interrupted},
                        {QStringLiteral("messages"), Strings(outcome.boxes)},
-                       {QStringLiteral("log"), PathOrNull(logPath)}};
+                       {QStringLiteral("log"), PathOrNull(outcome.logPath)}};
     if (outcome.kind == TransferKind::Settings) {
         object.insert(QStringLiteral("command"), QStringLiteral("settings"));
         object.insert(QStringLiteral("report"), Strings(outcome.reportLines));

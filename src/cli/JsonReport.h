@@ -14,11 +14,11 @@ namespace vyper::cli {
 // command line's own complaints). All pure.
 
 // settings: "report" (the message list's lines from the start on), "counts" {"bytes",
-// "blocks_read", "blocks_missing"}, "interrupted", "log" (the log's path or null).
+// "blocks_read", "blocks_missing"}, "interrupted", "log" (the transfer log's path or null).
 // download: "folder", "stored" and "skipped" (paths), "lost" [{"place", "date"}] (date null
 // when unknown), "counts" {"bytes", "dives_read", "stored", "skipped", "lost", "errors"},
 // "interrupted", "log".
-QJsonObject TransferJson(const TransferOutcome& outcome, int status, const QString& folder, const QString& logPath);
+QJsonObject TransferJson(const TransferOutcome& outcome, int status, const QString& folder);
 
 // export: "format" ("uddf" or "csv"), "output", "written", "exported", "skipped" (the
 // export's "<file>: <reason>" lines), "interrupted".

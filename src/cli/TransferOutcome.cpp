@@ -7,12 +7,7 @@ RunFacts TransferFacts(const TransferOutcome& outcome) {
     facts.interrupted = outcome.interrupted;
     facts.portFailed = outcome.portFailed;
     facts.fileFailed = outcome.folderFailed || !outcome.fileFailures.isEmpty();
-    const bool ranShort = outcome.deviceLost || outcome.wrongInterface || outcome.bytes == 0;
-    if (outcome.kind == TransferKind::Settings) {
-        facts.incomplete = ranShort || outcome.settingsBlocksMissing > 0 || outcome.settingsBlocksRead < 4;
-    } else {
-        facts.incomplete = ranShort || !outcome.lost.empty() || outcome.lineDisturbed;
-    }
+    facts.incomplete = outcome.failed || (outcome.kind == TransferKind::Settings && outcome.settingsBlocksRead < 4);
     return facts;
 }
 

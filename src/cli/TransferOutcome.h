@@ -20,6 +20,7 @@ struct TransferOutcome {
     bool interrupted = false;    // Ctrl+C or SIGTERM came
     bool deviceLost = false;     // the device went away during the transfer
     bool wrongInterface = false; // the cable did not match the chosen interface type
+    bool failed = false;         // failed as the transfer log judges it (TransferFailed)
     QStringList reportLines;     // the message list's lines from the start on
     QStringList boxes;           // the texts the window would have shown in message boxes
     QStringList storedPaths;     // the profile files written, in order
@@ -28,6 +29,7 @@ struct TransferOutcome {
     std::vector<LostDive> lost;  // dives the device sent that did not reach the disk
     bool lineDisturbed = false;  // noise hid whether every dive came
     int32_t bytes = 0;           // bytes received
+    QString logPath;             // where the transfer's log lies; empty when nowhere
     int divesRead = 0;           // whole dives received
     int divesStored = 0;
     int errors = 0;              // failed exchanges ("Fehler oder 'End of Data'")
@@ -35,11 +37,10 @@ struct TransferOutcome {
     int settingsBlocksMissing = 0;
 };
 
-// The exit facts of a transfer: incomplete when dives were lost or the line was disturbed,
-// when settings blocks stayed unread or the read ended before its last block, when the
-// device went away or the interface type was wrong, and when not one byte came (a silent
-// or absent dive computer). A file or the folder that could not be written is a file
-// failure. Pure.
+// The exit facts of a transfer: incomplete when it failed as its log says (dives lost, the
+// line disturbed, settings blocks unread, the device gone, the wrong interface type, no
+// whole dive at all) or when a settings read ended before its last block. A file or the
+// folder that could not be written is a file failure. Pure.
 RunFacts TransferFacts(const TransferOutcome& outcome);
 
 }  // namespace vyper::cli

@@ -16,6 +16,7 @@
 #include "profiles/ProfileStorage.h"
 #include "transfer/ReceivePoll.h"
 #include "transfer/TransferControl.h"
+#include "transfer/TransferLogging.h"
 #include "transfer/TransferStop.h"
 #include "transfer/VyperComm.h"
 
@@ -70,9 +71,7 @@ TransferOutcome RunTransfer(const TransferSetup& setup, SettingsStore& settings,
     CountersKept counters;
     CoreTimer control;
     CoreTimer poll;
-    // --log FILE: the transfer log goes into the platform here (its last member, the log)
-    // once the platform carries one; until then no log is kept.
-    const Platform platform{serial, settings, boxes, waits, files, setup.app, PresentSerialDeviceChoices};
+    const Platform platform{serial, settings, boxes, waits, files, setup.app, PresentSerialDeviceChoices, setup.log};
     VyperComm m(platform, CoreSeams{messages, fileList, counters, choices, choices, choices, control, poll});
     m.ProfileFolder = setup.profileFolder;
 
@@ -139,6 +138,14 @@ TransferOutcome RunTransfer(const TransferSetup& setup, SettingsStore& settings,
     m.OnTransferActiveChanged = nullptr;
 
     out.deviceLost = m.WaitOutcome == WaitEnd::DeviceLost;
+    // Without a whole dive, a download that the device did not end and the cable did not
+    // spoil has ended at the error limit; with one, the other ends judge alike.
+    const TransferEndCause cause = out.deviceLost       ? TransferEndCause::DeviceLost
+                                   : out.wrongInterface ? TransferEndCause::WrongInterface
+                                   : download           ? TransferEndCause::ErrorLimit
+                                                        : TransferEndCause::Finished;
+    out.failed = !out.portFailed && TransferFailed(download ? 2 : 1, cause, m);
+    out.logPath = setup.log != nullptr ? setup.log->Path() : QString();
     out.boxes = boxes.texts;
     out.fileFailures = files.failures;
     out.lost = m.LostDives;

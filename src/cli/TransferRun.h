@@ -7,6 +7,7 @@
 #include "cli/TransferOutcome.h"
 #include "platform/AppInfo.h"
 #include "platform/SettingsStore.h"
+#include "platform/TransferLog.h"
 
 namespace vyper::cli {
 
@@ -17,6 +18,7 @@ struct TransferSetup {
     AppInfo app;
     QString profileFolder;  // created for a download when missing
     bool json = false;      // lines for standard output are kept for the JSON object instead
+    TransferLog* log = nullptr;  // where the transfer is logged; null: nowhere
 };
 
 // Runs the core's settings read or download as the window's button starts it, on an event

@@ -19,6 +19,8 @@ UserFolders::UserFolders() {
 
 QString UserFolders::SettingsFile() const { return root_.filePath(QStringLiteral("config/Vyper-Grundelnetz.conf")); }
 
+QString UserFolders::StateFolder() const { return root_.filePath(QStringLiteral("state")); }
+
 QString UserFolders::DefaultProfileFolder() const {
     return root_.filePath(QStringLiteral("data/Vyper-Grundelnetz/Tauchprofile"));
 }

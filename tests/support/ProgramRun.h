@@ -19,6 +19,8 @@ public:
     UserFolders();
     // The window's settings file in the config folder.
     QString SettingsFile() const;
+    // The state folder, where the transfer logs go.
+    QString StateFolder() const;
     // The profile folder the programs choose by default (in the data folder).
     QString DefaultProfileFolder() const;
     // A folder of the test's own for anything else.
