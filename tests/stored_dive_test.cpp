@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "logbook/LogbookColumns.h"
 #include "logbook/LogbookFolder.h"
@@ -243,6 +245,16 @@ TEST(StoredDive, FilesThatCannotBeReadAreRefusedByName) {
     EXPECT_EQ(reason(QStringLiteral("Tauchgang x.txt")), QStringLiteral("ein Ordner, keine Datei"));
     EXPECT_EQ(reason(QStringLiteral("fehlt.txt")), QStringLiteral("die Datei gibt es nicht (mehr)"));
     EXPECT_EQ(reason(QStringLiteral("kaputt\uFFFD.txt")), QStringLiteral("der Dateiname ist kein gültiger Text"));
+
+    // A name whose bytes are no UTF-8 (written by another system) is listed, and refused.
+    const QByteArray raw = QFile::encodeName(dir.path()) + "/Tauchgang \xE4.txt";
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const QStringList names = LogbookCandidates(dir.path());
+    ASSERT_EQ(names.size(), 2);
+    EXPECT_EQ(reason(names[1]), QStringLiteral("der Dateiname ist kein gültiger Text"));
+    ::unlink(raw.constData());  // which Qt could not remove
 }
 
 TEST(LogbookFolder, TheCandidatesAreFilesAndFoldersNamedLikeProfilesButNoHiddenOnes) {

@@ -1,23 +1,23 @@
 #include "logbook/LogbookFolder.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 #include <algorithm>
 
 #include "platform/AppInfo.h"
+#include "platform/FolderEntries.h"
 
 namespace vyper {
 
 QStringList LogbookCandidates(const QString& folder) {
     QStringList names;
-    // Plain files and folders, no hidden entries (".name.XXXXXX" is a write in progress)
-    // and no devices or pipes, which could block a read.
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (it.fileInfo().isDir() && !name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) continue;
-        names << name;
+    for (const FolderEntry& entry : ReadFolderEntries(folder)) {
+        // No hidden entries (".name.XXXXXX" is a write in progress) and no devices or pipes,
+        // which could block a read; folders only when named like a profile.
+        if (entry.name.startsWith(QLatin1Char('.')) || entry.kind == FolderEntry::Kind::Other) continue;
+        if (entry.kind == FolderEntry::Kind::Folder && !entry.name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
+            continue;
+        }
+        names << entry.name;
     }
     std::sort(names.begin(), names.end());
     return names;

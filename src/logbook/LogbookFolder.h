@@ -17,7 +17,8 @@ struct LogbookRow {
 
 // The names the logbook looks at in `folder`: every plain file and every folder whose
 // name ends in ".txt", except hidden ones (a write in progress lies beside its target as a
-// hidden file), sorted by name. Empty when the folder cannot be read.
+// hidden file), sorted by name; a name that is no valid text comes with U+FFFD in it.
+// Empty when the folder cannot be read.
 QStringList LogbookCandidates(const QString& folder);
 
 // Reads one entry's summary (no samples). A folder, an unreadable file, a name that is
