@@ -6,12 +6,12 @@
 #include <QTimer>
 
 #include "cli/ConsoleSeams.h"
-#include "cli/CoreTimer.h"
 #include "cli/GuardedFileWriter.h"
 #include "cli/ProgressLine.h"
 #include "link/EchoCheck.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SerialDevices.h"
+#include "platform/Timer.h"
 #include "platform/Waits.h"
 #include "profiles/ProfileStorage.h"
 #include "transfer/ReceivePoll.h"
@@ -69,8 +69,8 @@ TransferOutcome RunTransfer(const TransferSetup& setup, SettingsStore& settings,
     });
     FixedRunChoices choices(setup.choices);
     CountersKept counters;
-    CoreTimer control;
-    CoreTimer poll;
+    Timer control;
+    Timer poll;
     const Platform platform{serial, settings, boxes, waits, files, setup.app, PresentSerialDeviceChoices, setup.log};
     VyperComm m(platform, CoreSeams{messages, fileList, counters, choices, choices, choices, control, poll});
     m.ProfileFolder = setup.profileFolder;

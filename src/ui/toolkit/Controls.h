@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "platform/IntervalTimer.h"
+#include "platform/Timer.h"
 #include "platform/MessageSink.h"
 
 // The window toolkit's controls with the operations the program uses on them.
@@ -143,19 +144,6 @@ public:
 class Frame : public QGroupBox {
 public:
     using QGroupBox::QGroupBox;
-};
-
-// A timer whose interval 0 stops it and any other interval (re)starts it.
-class Timer : public QObject, public IntervalTimer {
-public:
-    explicit Timer(QObject* parent = nullptr);
-    int Interval() const override { return interval_; }
-    void SetInterval(int ms) override;
-    std::function<void()> OnTimer;
-
-private:
-    QTimer timer_;
-    int interval_ = 0;
 };
 
 }  // namespace vyper
