@@ -138,13 +138,7 @@ TransferOutcome RunTransfer(const TransferSetup& setup, SettingsStore& settings,
     m.OnTransferActiveChanged = nullptr;
 
     out.deviceLost = m.WaitOutcome == WaitEnd::DeviceLost;
-    // Without a whole dive, a download that the device did not end and the cable did not
-    // spoil has ended at the error limit; with one, the other ends judge alike.
-    const TransferEndCause cause = out.deviceLost       ? TransferEndCause::DeviceLost
-                                   : out.wrongInterface ? TransferEndCause::WrongInterface
-                                   : download           ? TransferEndCause::ErrorLimit
-                                                        : TransferEndCause::Finished;
-    out.failed = !out.portFailed && TransferFailed(download ? 2 : 1, cause, m);
+    out.failed = !out.portFailed && TransferFailed(download ? 2 : 1, m.LastEndCause, m);
     out.logPath = setup.log != nullptr ? setup.log->Path() : QString();
     out.boxes = boxes.texts;
     out.fileFailures = files.failures;

@@ -33,6 +33,7 @@ void SetTransferActive(VyperComm& m, bool active) {
 
 void TransferEnded(VyperComm& m, TransferEndCause cause) {
     if (!m.TransferActive) return;
+    m.LastEndCause = cause;
     FinishTransferLog(m, cause);
     SetTransferActive(m, false);
 }

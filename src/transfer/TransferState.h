@@ -49,6 +49,8 @@ struct TransferState {
     int16_t DivesConverted = 0;
     // True while a tick of the control timer runs; a tick never starts inside another.
     bool InTick = false;
+    // Why the last transfer ended; set when it ends.
+    TransferEndCause LastEndCause = TransferEndCause::Finished;
     // True when the receive poll stopped a running control timer because bytes waited;
     // the poll starts it again once the queue is empty, so a transfer never stalls.
     bool PollHeldControlTimer = false;
