@@ -536,6 +536,20 @@ TEST(CliDefaults, ComeFromTheWindowsSettingsFileWhichStaysAsItWas) {
     EXPECT_EQ(AllEntries(QFileInfo(user.SettingsFile()).path()), configEntries);
 }
 
+// A download into `folder` that gets `signal` once its first stored file is named; `sent`
+// tells whether that happened before it ended.
+ProgramResult DownloadSignalledAfterTheFirstFile(UserFolders& user, EmulatorProcess& emulator, const QString& folder,
+                                                 bool& sent, const std::function<void(pid_t)>& signal) {
+    return RunProgram(
+        kCli, {"download", "--port", emulator.DevicePath(), "--interface", "original", "--delay", "0", "--folder", folder},
+        user.Environment(), [&](QProcess& process, const QByteArray& out, const QByteArray&) {
+            if (!sent && out.contains('\n')) {
+                signal(static_cast<pid_t>(process.processId()));
+                sent = true;
+            }
+        });
+}
+
 // Ctrl+C and SIGTERM during a download at the line's pace, right after the first stored file.
 class CliInterrupt : public ::testing::TestWithParam<int> {};
 
@@ -547,14 +561,9 @@ TEST_P(CliInterrupt, StopsAsTheWindowsStopDoesAndLeavesTheFilesWholeAndThePortFr
     EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(kOriginal, {}, true));
     const QString folder = user.Scratch(QStringLiteral("Profile"));
     bool sent = false;
-    const ProgramResult run = RunProgram(
-        kCli, {"download", "--port", emulator.DevicePath(), "--interface", "original", "--delay", "0", "--folder", folder},
-        user.Environment(), [&](QProcess& process, const QByteArray& out, const QByteArray&) {
-            if (!sent && out.contains('\n')) {
-                ::kill(static_cast<pid_t>(process.processId()), GetParam());
-                sent = true;
-            }
-        });
+    const ProgramResult run = DownloadSignalledAfterTheFirstFile(user, emulator, folder, sent, [this](pid_t pid) {
+        ::kill(pid, GetParam());
+    });
     ASSERT_TRUE(sent) << run.err.toStdString();
     EXPECT_EQ(run.exitCode, 130) << run.err.toStdString();
     EXPECT_TRUE(run.ErrLines().contains(QStringLiteral("Übertragung unterbrochen."))) << run.err.toStdString();
@@ -588,20 +597,14 @@ TEST(CliInterruptTwice, EndsAtOnceWithoutAHalfFile) {
     EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(kOriginal, {}, true));
     const QString folder = user.Scratch(QStringLiteral("Profile"));
     bool sent = false;
-    const ProgramResult run = RunProgram(
-        kCli, {"download", "--port", emulator.DevicePath(), "--interface", "original", "--delay", "0", "--folder", folder},
-        user.Environment(), [&](QProcess& process, const QByteArray& out, const QByteArray&) {
-            if (!sent && out.contains('\n')) {
-                // Both arrive while the program is held, so that it cannot act on the first
-                // before the second is there; two different signals, so that they stay two.
-                const auto pid = static_cast<pid_t>(process.processId());
-                ::kill(pid, SIGSTOP);
-                ::kill(pid, SIGINT);
-                ::kill(pid, SIGTERM);
-                ::kill(pid, SIGCONT);
-                sent = true;
-            }
-        });
+    const ProgramResult run = DownloadSignalledAfterTheFirstFile(user, emulator, folder, sent, [](pid_t pid) {
+        // Both arrive while the program is held, so that it cannot act on the first before
+        // the second is there; two different signals, so that they stay two.
+        ::kill(pid, SIGSTOP);
+        ::kill(pid, SIGINT);
+        ::kill(pid, SIGTERM);
+        ::kill(pid, SIGCONT);
+    });
     ASSERT_TRUE(sent);
     EXPECT_EQ(run.exitCode, 130) << run.err.toStdString();
     EXPECT_TRUE(run.err.endsWith("\nSofort beendet.\n")) << run.err.toStdString();

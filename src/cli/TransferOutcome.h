@@ -18,8 +18,6 @@ struct TransferOutcome {
     bool portFailed = false;     // the start could not open the port
     bool folderFailed = false;   // the profile folder could not be created
     bool interrupted = false;    // Ctrl+C or SIGTERM came
-    bool deviceLost = false;     // the device went away during the transfer
-    bool wrongInterface = false; // the cable did not match the chosen interface type
     bool failed = false;         // failed as the transfer log judges it (TransferFailed)
     QStringList reportLines;     // the message list's lines from the start on
     QStringList boxes;           // the texts the window would have shown in message boxes

@@ -8,7 +8,6 @@
 #include "cli/ConsoleSeams.h"
 #include "cli/GuardedFileWriter.h"
 #include "cli/ProgressLine.h"
-#include "link/EchoCheck.h"
 #include "platform/PosixSerialControl.h"
 #include "platform/SerialDevices.h"
 #include "platform/Timer.h"
@@ -28,10 +27,6 @@ namespace {
 // least while none come (its seconds go on).
 constexpr int kRedrawMs = 100;
 constexpr int kTickMs = 1000;
-
-bool IsWrongInterfaceLine(const QString& line) {
-    return line == WrongInterfaceLine(EchoVerdict::CableEchoes) || line == WrongInterfaceLine(EchoVerdict::CableDoesNotEcho);
-}
 
 }  // namespace
 
@@ -58,7 +53,6 @@ TransferOutcome RunTransfer(const TransferSetup& setup, SettingsStore& settings,
     PrintedBoxes boxes([&console](const QString& text) { console.Err(text); });
     LineSink messages([&](const QString& line) {
         out.reportLines << line;
-        if (IsWrongInterfaceLine(line)) out.wrongInterface = true;
         if (download) console.Err(line);
         else if (!setup.json) console.Out(line);
     });
@@ -137,7 +131,6 @@ TransferOutcome RunTransfer(const TransferSetup& setup, SettingsStore& settings,
     poll.SetInterval(0);
     m.OnTransferActiveChanged = nullptr;
 
-    out.deviceLost = m.WaitOutcome == WaitEnd::DeviceLost;
     out.failed = !out.portFailed && TransferFailed(download ? 2 : 1, m.LastEndCause, m);
     out.logPath = setup.log != nullptr ? setup.log->Path() : QString();
     out.boxes = boxes.texts;
