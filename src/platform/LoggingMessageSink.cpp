@@ -16,4 +16,14 @@ void LoggingMessageSink::AddLineShown(const QString& line) {
     log_.Note(Logged(line));
 }
 
+void LoggingMessageSink::AddNote(const QString& line) {
+    list_.AddNote(line);
+    log_.Note(Logged(line));
+}
+
+void LoggingMessageSink::AddNoteShown(const QString& line) {
+    list_.AddNoteShown(line);
+    log_.Note(Logged(line));
+}
+
 }  // namespace vyper

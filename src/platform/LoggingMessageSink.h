@@ -14,6 +14,8 @@ public:
     void SelectLast() override { list_.SelectLast(); }
     void AddLineShown(const QString& line) override;
     void Refresh() override { list_.Refresh(); }
+    void AddNote(const QString& line) override;
+    void AddNoteShown(const QString& line) override;
 
 private:
     MessageSink& list_;

@@ -16,6 +16,11 @@ public:
     virtual void AddLineShown(const QString& line) = 0;
     // Has the list drawn with the next pass of the message loop.
     virtual void Refresh() = 0;
+    // A line that this program adds beyond its described texts (a hint, a result): appended
+    // as AddItem / AddLineShown do, but a window may split it at word boundaries into
+    // entries that fit its width, so that it is read without scrolling sideways.
+    virtual void AddNote(const QString& line) { AddItem(line); }
+    virtual void AddNoteShown(const QString& line) { AddLineShown(line); }
 };
 
 }  // namespace vyper
