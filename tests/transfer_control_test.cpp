@@ -46,6 +46,8 @@ public:
     double latencyMs = 20;
     int slowPacket = -1;  // packet of every answer preceded by extra silence
     double slowPacketGapMs = 0;
+    int answered = -1;    // commands answered before the device falls silent; -1: all of them
+    int spoiltDive = -1;  // the dive whose first packet has a wrong checksum
     std::vector<int> commands;  // their first bytes
     std::function<void(int)> onSleep;  // after each pause of the program
     std::function<void()> onDoEvents;  // after each turn of the message loop
@@ -55,11 +57,13 @@ private:
         if (command_.isEmpty()) line_.clear();  // a new command silences the line
         command_ += bytes;
         const int code = static_cast<unsigned char>(command_[0]);
+        const bool silent = answered >= 0 && static_cast<int>(commands.size()) >= answered;
         if ((code == 0x08 || code == 0x09) && command_.size() == 3) {
             next_ = code == 0x08 ? 0 : next_ + 1;
-            if (next_ < dives.size()) Schedule(Packets(dives[next_]), true);
+            const int spoilt = static_cast<int>(next_) == spoiltDive ? 0 : -1;
+            if (next_ < dives.size() && !silent) Schedule(Packets(dives[next_], 0x09, spoilt), true);
         } else if (code == 0x05 && command_.size() == 5) {
-            Schedule(WithChecksum(command_.left(4) + QByteArray(static_cast<unsigned char>(command_[3]), '\0')), false);
+            if (!silent) Schedule(WithChecksum(command_.left(4) + QByteArray(static_cast<unsigned char>(command_[3]), '\0')), false);
         } else if (code == 0x08 || code == 0x09 || code == 0x05) {
             return;  // not complete yet
         }
@@ -89,6 +93,7 @@ private:
 
 // The core on the scripted device, the command delay 0.
 struct Session : CoreRig {
+    explicit Session(TransferLog* log = nullptr) : CoreRig(log) {}
     ScriptedDevice device{p, m};
     void Start(bool settings) { settings ? cmdGetVyperSettings_Click(m) : cmdDownload_Click(m); }
 };
@@ -371,4 +376,70 @@ TEST(TransferEnd, LostDiveLinesNameEveryLostDive) {
           LostLine(2), noise.arg(QStringLiteral("1 Tauchgang gespeichert")), again}},
     };
     for (const auto& c : cases) EXPECT_EQ(LostDiveLines(c.stored, c.lost, c.disturbed), c.lines) << c.stored;
+}
+
+namespace {
+
+// A log kept at a fixed place, for the line that names it.
+class PlacedLog : public TransferLog {
+public:
+    void Begin(const QString&) override {}
+    void Sent(QByteArrayView) override {}
+    void Received(QByteArrayView) override {}
+    void Note(const QString&) override {}
+    void End(const QString&) override {}
+    QString Path() const override { return QStringLiteral("/state/transfer.log"); }
+};
+
+std::string Text(const QStringList& lines) { return lines.join(QLatin1Char('\n')).toStdString(); }
+
+}  // namespace
+
+// The lines that the program adds beyond its described texts are notes, which a window may
+// split to its width; the described texts (packet lines, the settings report, the closing
+// lines) never are.
+TEST(TransferMessages, OnlyTheProgramsOwnAdditionsAreNotes) {
+    const QString logLine = QStringLiteral("Protokoll dieser Übertragung: /state/transfer.log");
+    const struct {
+        const char* name;
+        bool settings;
+        std::function<void(Session&)> setUp;
+        QStringList notes;
+    } cases[] = {
+        {"settings read, every block answered", true, {}, {}},
+        {"download, five dives", false, {}, {}},
+        {"settings read, silent device", true, [](Session& s) { s.device.answered = 0; },
+         {QStringLiteral("Speicherblock 1 (Adresse 0 bis 31) konnte nicht gelesen werden."),
+          QStringLiteral("Speicherblock 2 (Adresse 32 bis 63) konnte nicht gelesen werden."),
+          QStringLiteral("Speicherblock 3 (Adresse 64 bis 95) konnte nicht gelesen werden."),
+          QStringLiteral("Speicherblock 4 (Adresse 96 bis 127) konnte nicht gelesen werden."),
+          QStringLiteral("Einstellungen unvollständig gelesen: 4 von 4 Speicherblöcken fehlen. Bitte noch einmal auslesen."),
+          logLine}},
+        {"download, the second dive spoilt", false, [](Session& s) { s.device.spoiltDive = 1; },
+         {QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen."),
+          QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: 4 Tauchgänge gespeichert, 1 Tauchgang verloren:"),
+          QStringLiteral("  verloren: der 2. Tauchgang, vom neuesten an gezählt (vom 14.07.2024, 14:05 Uhr)"),
+          QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\"."), logLine}},
+        {"download, the self-built interface chosen, the cable does not echo", false,
+         [](Session& s) { s.choices.interfaceText = kInterfaceSelfBuilt; },
+         {QStringLiteral("Das Interface sendet kein Echo: bitte \"Original Suunto (ohne Echo)\" wählen und die "
+                         "Übertragung neu starten."),
+          logLine}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlacedLog log;
+        Session s(&log);
+        if (c.setUp) c.setUp(s);
+        s.Start(c.settings);
+        s.RunTicks();
+        EXPECT_FALSE(s.m.TransferActive);
+        EXPECT_EQ(Text(s.messages.notes), Text(c.notes));
+        // Every note is in the list as well, in its place among the other lines.
+        QStringList inList;
+        for (const QString& line : s.messages.lines) {
+            if (c.notes.contains(line)) inList << line;
+        }
+        EXPECT_EQ(Text(inList), Text(c.notes));
+    }
 }

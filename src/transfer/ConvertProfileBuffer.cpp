@@ -95,7 +95,7 @@ void ConvertProfileBuffer(VyperComm& m) {
         // no longer claim to be complete, but no dive is named as lost.
         CountFailedExchange(m, QStringLiteral("Störungen auf der Leitung, ob ein Tauchgang kam, ist unbekannt"));
         m.LineDisturbed = true;
-        m.seams.messages.AddLineShown(LostAnswerLine(verdict));
+        m.seams.messages.AddNoteShown(LostAnswerLine(verdict));
         return;
     }
     if (verdict != DiveAnswerVerdict::Whole) {
@@ -108,7 +108,7 @@ void ConvertProfileBuffer(VyperComm& m) {
                          .arg(m.DiveAnswers)
                          .arg(m.LostDives.back().date.isEmpty() ? QStringLiteral("Datum unbekannt") : m.LostDives.back().date)
                          .arg(VerdictText(verdict)));
-        m.seams.messages.AddLineShown(LostAnswerLine(verdict));
+        m.seams.messages.AddNoteShown(LostAnswerLine(verdict));
         return;
     }
     ++m.DiveAnswers;

@@ -105,13 +105,16 @@ void ReportSettingsBlock(VyperComm& m, int16_t k) {
     if (m.MemoryReplyGood) {
         for (const QString& line : SettingsReportLines(k, m.MemoryReply)) m.seams.messages.AddItem(line);
     } else {
-        m.seams.messages.AddItem(UnreadBlockLine(k));
+        m.seams.messages.AddNote(UnreadBlockLine(k));
         ++m.SettingsBlocksMissing;
     }
     if (k != 3) return;
     ShowActivity(m.seams.messages, 1);
-    m.seams.messages.AddItem(m.SettingsBlocksMissing == 0 ? QStringLiteral("OK.")
-                                                            : IncompleteReadLine(m.SettingsBlocksMissing));
+    if (m.SettingsBlocksMissing == 0) {
+        m.seams.messages.AddItem(QStringLiteral("OK."));
+    } else {
+        m.seams.messages.AddNote(IncompleteReadLine(m.SettingsBlocksMissing));
+    }
     try {
         m.comVyper().SetPortOpen(false);
     } catch (const RuntimeFailure&) {

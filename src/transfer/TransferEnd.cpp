@@ -63,7 +63,7 @@ void ReportLostDives(VyperComm& m) {
     if (!m.TransferActive) return;
     const QStringList lines = LostDiveLines(m.DivesStored, m.LostDives, m.LineDisturbed);
     if (lines.isEmpty()) return;
-    for (const QString& line : lines) m.seams.messages.AddItem(line);
+    for (const QString& line : lines) m.seams.messages.AddNote(line);
     m.seams.messages.SelectLast();
 }
 
@@ -83,7 +83,7 @@ void EndTransferDeviceLost(VyperComm& m) {
 
 void EndTransferWrongInterface(VyperComm& m, const QString& line) {
     StopAndClose(m);
-    m.seams.messages.AddLineShown(line);
+    m.seams.messages.AddNoteShown(line);
     ReportLostDives(m);
     TransferEnded(m, TransferEndCause::WrongInterface);
 }

@@ -22,7 +22,7 @@ void TransferEnded(VyperComm& m, TransferEndCause cause);
 // line was never disturbed. Pure.
 QStringList LostDiveLines(int stored, const std::vector<LostDive>& lost, bool disturbed);
 
-// Appends LostDiveLines for this download to the message list (nothing when none was lost,
+// Appends LostDiveLines for this download to the message list as notes (nothing when none was lost,
 // or when the transfer has been marked as ended already, so that the lines come once).
 void ReportLostDives(VyperComm& m);
 

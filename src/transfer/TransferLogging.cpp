@@ -136,7 +136,7 @@ void FinishTransferLog(VyperComm& m, TransferEndCause cause) {
     // Written after the log's end, so that the line names the file as it stays (or why
     // there is none).
     const QString line = TransferLogLine(*log);
-    if (!line.isEmpty()) m.seams.messages.AddLineShown(line);
+    if (!line.isEmpty()) m.seams.messages.AddNoteShown(line);
 }
 
 }  // namespace vyper

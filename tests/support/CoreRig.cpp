@@ -5,8 +5,17 @@
 
 namespace vyper::testing {
 
-CoreRig::CoreRig()
-    : m(p.Services(), CoreSeams{messages, files, counters, choices, choices, choices, control, poll}) {
+namespace {
+
+Platform WithLog(Platform platform, TransferLog* log) {
+    platform.log = log;
+    return platform;
+}
+
+}  // namespace
+
+CoreRig::CoreRig(TransferLog* log)
+    : m(WithLog(p.Services(), log), CoreSeams{messages, files, counters, choices, choices, choices, control, poll}) {
     m.ProfileFolder = JoinPath(p.programFolder.path(), QStringLiteral("Tauchprofile"));
     QDir().mkdir(m.ProfileFolder);
     m.OnTransferActiveChanged = [this](bool active) { activeChanges.push_back(active); };

@@ -13,7 +13,8 @@
 
 namespace vyper::testing {
 
-// A message list that keeps its lines and which one is selected.
+// A message list that keeps its lines and which one is selected. A note (a line the program
+// adds beyond its described texts) is in `lines` like any other and also in `notes`.
 class RecordingSink : public MessageSink {
 public:
     void AddItem(const QString& line) override { lines.append(line); }
@@ -23,7 +24,16 @@ public:
         SelectLast();
     }
     void Refresh() override {}
+    void AddNote(const QString& line) override {
+        AddItem(line);
+        notes.append(line);
+    }
+    void AddNoteShown(const QString& line) override {
+        AddLineShown(line);
+        notes.append(line);
+    }
     QStringList lines;
+    QStringList notes;
     int selected = -1;
 };
 
@@ -71,7 +81,8 @@ public:
 
 // The core with everything of the window replaced, and a profile folder of its own.
 struct CoreRig {
-    CoreRig();
+    // `log`, when given, is where every transfer is logged; it must outlive the rig.
+    explicit CoreRig(TransferLog* log = nullptr);
     TestPlatform p;
     RecordingSink messages;
     RecordingSink files;
