@@ -5,7 +5,7 @@
 set -eu
 export DEBIAN_FRONTEND=noninteractive
 PACKAGES="build-essential cmake ninja-build pkg-config \
-  qt6-base-dev qt6-serialport-dev libgl-dev \
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev \
   libgtest-dev googletest \
   clang libclang-rt-dev \
   xvfb xauth fonts-dejavu-core fonts-dejavu-extra desktop-file-utils \

@@ -26,6 +26,7 @@
 #include "support/DiveBytes.h"
 #include "support/MainWindow.h"
 #include "transfer/SettingsReport.h"
+#include "ui/viewer/DiveFacts.h"
 #include "ui/viewer/frmShowDive.h"
 
 using namespace vyper;
@@ -218,7 +219,9 @@ TEST(WindowTexts, EveryCaptionFitsItsBoxInTheChosenFont) {
           "Existierenden Tauchgang", "Individuell nachfragen", "Nur neue Tauchgänge laden",
           "Vyper Einstellungen auslesen", "Tauchgangsdaten übertragen", "Stop", "Ende", "TG ansehen", "Logbuch…",
           "Anzahl der zuletzt gemachten  Tauchgänge, die abgerufen werden:"}},
-        {"viewer", v.get(), {"Schließen", "Max.Tauchtiefe: 103m. Tauchzeit: 112min."}},
+        {"viewer",
+         v.get(),
+         {"Schließen", "Max.Tauchtiefe: 103m. Tauchzeit: 112min.", "<", ">", "Bild speichern…", "Tauchgang 1 von 1"}},
     };
     for (const auto& window : windows) {
         SCOPED_TRACE(window.name);
@@ -359,4 +362,28 @@ TEST(ViewerTexts, TimeLabelsStayWholeInsideThePicture) {
             EXPECT_LE(spans[i].right, width) << qPrintable(label);
         }
     }
+}
+
+// The facts line of the widest dive fits its two lines at the viewer's designed size.
+TEST(ViewerTexts, TheWidestFactsLineFitsItsBox) {
+    Shown t;
+    const auto v = t.Viewer(6700, 103);
+    StoredDive dive;
+    dive.start = QDateTime(QDate(2028, 12, 31), QTime(23, 59));
+    dive.durationMinutes = 999;
+    dive.maxDepthMetres = 150;
+    dive.waterTemperature = -20;
+    dive.airTemperature = -20;
+    dive.surfaceIntervalMinutes = 99 * 60 + 59;
+    dive.record.SampleInterval = 60;
+    dive.oxygenPercent = 50;
+    dive.record.EndedByMarker = false;
+    const QString text = DiveFactsText(dive);
+    ASSERT_EQ(text, QStringLiteral("31.12.2028 23:59 · 999 min · 150 m · Wasser -20 °C · Luft -20 °C · "
+                                   "Oberfläche 99 h 59 min · Intervall 60 s · O2 50 % · Profil ohne Endmarke"));
+    v->lblFacts->SetCaption(text);
+    const CaptionRoom room = LabelRoom(v->lblFacts);
+    EXPECT_TRUE(room.Fits()) << "needs " << room.neededWidth << " x " << room.neededHeight << ", has "
+                             << room.availableWidth << " x " << room.availableHeight;
+    EXPECT_TRUE(v->rect().contains(room.inWindow));
 }

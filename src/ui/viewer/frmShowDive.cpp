@@ -1,46 +1,169 @@
 #include "ui/viewer/frmShowDive.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
+#include <cmath>
 
+#include "platform/AppInfo.h"
 #include "platform/Failure.h"
-#include "platform/MessageBoxes.h"
+#include "profiles/StoredDive.h"
 #include "ui/toolkit/WindowFonts.h"
+#include "ui/viewer/DiveFacts.h"
+#include "ui/viewer/DiveSequence.h"
 
 namespace vyper {
 
 namespace {
 
-// Client area and controls in twips.
+// Client area and controls in twips. The first rows are the window's original design; the
+// facts line and the row of buttons below them were added, so the designed client area is
+// taller than the original 4815 twips. Enlarging the window enlarges the picture box; the
+// rows below it keep their height and move down.
 constexpr int kClientWidthTwips = 7440;
-constexpr int kClientHeightTwips = 4815;
+constexpr int kClientHeightTwips = 5700;
 constexpr int kPictureLeft = 60, kPictureTop = 60, kPictureWidth = 7275, kPictureHeight = 4395;
 constexpr int kInfoColour = 0 | (64 << 8) | (64 << 16);  // RGB(0, 64, 64)
+
+struct TwipsRect {
+    int left, top, width, height;
+};
+constexpr TwipsRect kInfo{60, 4560, 6375, 255};
+constexpr TwipsRect kClose{6480, 4500, 915, 315};
+constexpr TwipsRect kFacts{60, 4875, 7335, 390};  // two lines of the window's font
+constexpr TwipsRect kPrevious{60, 5325, 375, 315};
+constexpr TwipsRect kNext{480, 5325, 375, 315};
+constexpr TwipsRect kPosition{960, 5355, 4935, 255};
+constexpr TwipsRect kSavePicture{6000, 5325, 1395, 315};
+
+QRect Pixels(const TwipsRect& r, double dpi) {
+    return {TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), TwipsToPixels(r.width, dpi),
+            TwipsToPixels(r.height, dpi)};
+}
+
+int PixelsToTwips(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
+
+QString PositionText(const QStringList& order, const QString& file) {
+    const qsizetype at = order.indexOf(file);
+    if (at < 0) return {};
+    return QStringLiteral("Tauchgang %1 von %2").arg(at + 1).arg(order.size());
+}
 
 }  // namespace
 
 frmShowDive::frmShowDive(ViewerSource source, QWidget* parent) : QDialog(parent), source_(std::move(source)) {
     setWindowTitle(QStringLiteral("Tauchgang ansehen"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setSizeGripEnabled(true);
     // A dialog does not take its owner's font; it is laid out for the same one.
     setFont(WindowFont());
+    if (source_.files == nullptr) {
+        ownFiles_ = std::make_unique<AtomicFileWriter>();
+        source_.files = ownFiles_.get();
+    }
+    if (source_.pictureChooser == nullptr) {
+        ownChooser_ = std::make_unique<QtPictureFileChooser>();
+        source_.pictureChooser = ownChooser_.get();
+    }
     picDive = new PictureBox(this);
+    // The plot takes the keys that step, zoom and move the readout.
+    picDive->setFocusPolicy(Qt::StrongFocus);
     lblInfo = new Label(this);
     lblInfo->setTextFormat(Qt::PlainText);
     lblInfo->SetForeColor(kInfoColour);
     cmdClose = new CommandButton(QStringLiteral("Schließen"), this);
-    cmdClose->setAutoDefault(false);
+    lblFacts = new Label(this);
+    lblFacts->setTextFormat(Qt::PlainText);
+    lblFacts->setWordWrap(true);
+    lblFacts->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblFacts->SetForeColor(kInfoColour);
+    cmdPrevious = new CommandButton(QStringLiteral("<"), this);
+    cmdPrevious->setToolTip(QStringLiteral("Vorheriger Tauchgang (Bild↑)"));
+    cmdNext = new CommandButton(QStringLiteral(">"), this);
+    cmdNext->setToolTip(QStringLiteral("Nächster Tauchgang (Bild↓)"));
+    lblPosition = new Label(this);
+    lblPosition->setTextFormat(Qt::PlainText);
+    cmdSavePicture = new CommandButton(QStringLiteral("Bild speichern…"), this);
+    cmdSavePicture->setToolTip(QStringLiteral("Das Bild als PNG oder SVG speichern (Strg+S)"));
+    // Enter never presses a button that does not have the focus.
+    for (CommandButton* button : {cmdClose, cmdPrevious, cmdNext, cmdSavePicture}) button->setAutoDefault(false);
+    setTabOrder(picDive, cmdPrevious);
+    setTabOrder(cmdPrevious, cmdNext);
+    setTabOrder(cmdNext, cmdSavePicture);
+    setTabOrder(cmdSavePicture, cmdClose);
 
-    const double dpi = logicalDpiY();
-    setFixedSize(TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi));
-    PlaceInTwips(picDive, kPictureLeft, kPictureTop, kPictureWidth, kPictureHeight, dpi);
-    PlaceInTwips(lblInfo, 60, 4560, 6375, 255, dpi);
-    PlaceInTwips(cmdClose, 6480, 4500, 915, 315, dpi);
+    const QSize designed = DesignedClientSize(logicalDpiY());
+    setMinimumSize(designed);
+    resize(designed);
+    LayOut();
+    UpdateNavigation();
 
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    connect(cmdPrevious, &QPushButton::clicked, this, [this] { cmdPrevious_Click(); });
+    connect(cmdNext, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
+    connect(cmdSavePicture, &QPushButton::clicked, this, [this] { cmdSavePicture_Click(); });
+    connect(new QShortcut(QKeySequence(Qt::Key_PageUp), this), &QShortcut::activated, this,
+            [this] { cmdPrevious_Click(); });
+    connect(new QShortcut(QKeySequence(Qt::Key_PageDown), this), &QShortcut::activated, this,
+            [this] { cmdNext_Click(); });
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, [this] {
+        if (cmdSavePicture->isEnabled()) cmdSavePicture_Click();
+    });
 }
+
+frmShowDive::~frmShowDive() = default;
 
 int frmShowDive::PictureHeightTwips() { return kPictureHeight; }
 int frmShowDive::PictureWidthTwips() { return kPictureWidth; }
+
+QSize frmShowDive::DesignedClientSize(double dpi) {
+    return {TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+}
+
+int frmShowDive::ShownHeightTwips() const {
+    // At the designed size the design's own twips, so that nothing moves by rounding.
+    const double dpi = logicalDpiY();
+    const int pixels = picDive->height();
+    return pixels == TwipsToPixels(kPictureHeight, dpi) ? kPictureHeight : PixelsToTwips(pixels, dpi);
+}
+
+int frmShowDive::ShownWidthTwips() const {
+    const double dpi = logicalDpiY();
+    const int pixels = picDive->width();
+    return pixels == TwipsToPixels(kPictureWidth, dpi) ? kPictureWidth : PixelsToTwips(pixels, dpi);
+}
+
+void frmShowDive::LayOut() {
+    const double dpi = logicalDpiY();
+    const QSize designed = DesignedClientSize(dpi);
+    const int grownX = std::max(0, width() - designed.width());
+    const int grownY = std::max(0, height() - designed.height());
+    picDive->setGeometry(Pixels({kPictureLeft, kPictureTop, kPictureWidth, kPictureHeight}, dpi)
+                             .adjusted(0, 0, grownX, grownY));
+    // Below the picture: the labels widen, the buttons at the right edge stay there.
+    const auto below = [&](QWidget* widget, const TwipsRect& r, bool widens, bool right) {
+        QRect rect = Pixels(r, dpi).translated(right ? grownX : 0, grownY);
+        if (widens) rect.adjust(0, 0, grownX, 0);
+        widget->setGeometry(rect);
+    };
+    below(lblInfo, kInfo, true, false);
+    below(cmdClose, kClose, false, true);
+    below(lblFacts, kFacts, true, false);
+    below(cmdPrevious, kPrevious, false, false);
+    below(cmdNext, kNext, false, false);
+    below(lblPosition, kPosition, true, false);
+    below(cmdSavePicture, kSavePicture, false, true);
+}
+
+void frmShowDive::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    LayOut();
+    Redraw();
+}
 
 void frmShowDive::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -51,41 +174,124 @@ void frmShowDive::showEvent(QShowEvent* event) {
 
 void frmShowDive::Form_Activate() {
     ++activations_;
-    const int h = PictureHeightTwips();
-    const int w = PictureWidthTwips();
-    Draw(AxesPlot(h, w));
+    profile_.reset();
+    Draw(AxesPlot(ShownHeightTwips(), ShownWidthTwips()));
 
     const QString selected = source_.selectedFile ? source_.selectedFile() : QString();
     if (selected.isEmpty()) {
         source_.boxes->Show(QStringLiteral("Kein Tauchgang ausgewählt."), style::Information | style::OkOnly,
-                               kMessageTitle);
+                            kMessageTitle);
         Unload();
         return;
     }
+    if (!ShowFile(selected)) {
+        Unload();
+        return;
+    }
+    order_ = ReadDiveDateOrder(JoinPath(source_.programFolder, QStringLiteral("Tauchprofile")));
+    UpdateNavigation();
+    picDive->setFocus(Qt::OtherFocusReason);
+}
 
+bool frmShowDive::ShowFile(const QString& name) {
+    shownFile_ = name;
+    const QString path = ProfilePath(source_.programFolder, name);
     try {
-        const DiveProfile profile = ReadProfileFile(ProfilePath(source_.programFolder, selected));
-        const Plot plot = PlotProfile(profile, h, w);
+        const DiveProfile profile = ReadProfileFile(path);
+        const Plot plot = PlotProfile(profile, ShownHeightTwips(), ShownWidthTwips());
+        profile_ = profile;
         Draw(plot);
         lblInfo->SetCaption(InfoCaption(profile));
     } catch (const RuntimeFailure& failure) {
         source_.boxes->Show(QStringLiteral("Fehler: ") + failure.Description(), style::Critical | style::OkOnly,
-                               kMessageTitle);
-        Unload();
+                            kMessageTitle);
+        return false;
     }
+    // The facts come from the strict reader; a file it refuses still plots.
+    lblFacts->SetCaption(DiveFactsLine(ReadStoredDiveFile(path, ProfileDetail::SummaryOnly)));
+    return true;
 }
 
 void frmShowDive::cmdClose_Click() { Unload(); }
+void frmShowDive::cmdPrevious_Click() { Step(-1); }
+void frmShowDive::cmdNext_Click() { Step(+1); }
+
+void frmShowDive::Step(int step) {
+    const std::optional<QString> next = NeighbourInOrder(order_, shownFile_, step);
+    if (!next) return;
+    // The window shows the new place before the file is read, so that a file that cannot be
+    // plotted does not block the way past it.
+    profile_.reset();
+    lblInfo->SetCaption({});
+    lblFacts->SetCaption({});
+    Draw(AxesPlot(ShownHeightTwips(), ShownWidthTwips()));
+    shownFile_ = *next;
+    setWindowTitle(QStringLiteral("Tauchgang ansehen – ") + *next);
+    UpdateNavigation();
+    ShowFile(*next);
+    UpdateNavigation();
+}
+
+void frmShowDive::UpdateNavigation() {
+    cmdPrevious->setEnabled(NeighbourInOrder(order_, shownFile_, -1).has_value());
+    cmdNext->setEnabled(NeighbourInOrder(order_, shownFile_, +1).has_value());
+    lblPosition->SetCaption(PositionText(order_, shownFile_));
+    cmdSavePicture->setEnabled(profile_.has_value());
+}
+
+void frmShowDive::Redraw() {
+    if (activations_ == 0) return;
+    const int h = ShownHeightTwips();
+    const int w = ShownWidthTwips();
+    if (!profile_) {
+        Draw(AxesPlot(h, w));
+        return;
+    }
+    try {
+        Draw(PlotProfile(*profile_, h, w));
+    } catch (const RuntimeFailure&) {
+        Draw(AxesPlot(h, w));
+    }
+}
 
 void frmShowDive::Draw(const Plot& plot) {
     drawing_ = plot;
-    picDive->Draw(plot, PictureWidthTwips(), PictureHeightTwips());
+    picDive->Draw(plot, ShownWidthTwips(), ShownHeightTwips());
 }
 
-void frmShowDive::Unload() {
-    unloaded_ = true;
-    reject();
+void frmShowDive::cmdSavePicture_Click() {
+    if (!profile_) return;
+    const QString folder = pictureFolder_.isEmpty() ? QDir::homePath() : pictureFolder_;
+    const QString proposed = JoinPath(folder, QFileInfo(shownFile_).completeBaseName() + QStringLiteral(".png"));
+    const auto choice = source_.pictureChooser->ChoosePictureFile(this, proposed);
+    if (!choice) return;
+    const PictureRequest request = PictureRequestFor(choice->path, choice->filter);
+    pictureFolder_ = QFileInfo(request.path).absolutePath();
+    const Plot plot = drawing_;
+    const int w = ShownWidthTwips(), h = ShownHeightTwips();
+    const QSize shown = picDive->size();
+    const QColor text = picDive->palette().color(QPalette::Text);
+    const QFont font = picDive->font();
+    const QByteArray bytes =
+        PictureBytes(request.kind, shown, devicePixelRatioF(), picDive->palette().color(QPalette::Base),
+                     [&](QPainter& painter) {
+                         painter.setFont(font);
+                         PaintPlot(painter, plot, w, h, shown.width(), shown.height(), text);
+                     });
+    try {
+        source_.files->WriteWhole(request.path, bytes);
+    } catch (const RuntimeFailure& failure) {
+        source_.boxes->Show(QStringLiteral("Fehler: ") + failure.Description(), style::Critical | style::OkOnly,
+                            kMessageTitle);
+    }
 }
+
+void frmShowDive::reject() {
+    unloaded_ = true;
+    QDialog::reject();
+}
+
+void frmShowDive::Unload() { reject(); }
 
 void ShowDiveModal(const ViewerSource& source, QWidget* owner) {
     frmShowDive viewer(source, owner);
