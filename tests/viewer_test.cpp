@@ -132,6 +132,9 @@ TEST(ProfilePlot, NoDepthNoTimeOrCoordinatesOutsideSixteenBitsFail) {
     DiveProfile noTime = Profile(3, 20, 4);
     noTime.lastTime = 0;
     const DiveProfile six = Profile(10, 20, 6);
+    // Tables filled by hand past their maximum: 30000 m at 3395 twips a metre.
+    DiveProfile tooDeep = Profile(10, 20, 1);
+    tooDeep.depth[5] = 30000;
     const struct {
         const char* name;
         std::function<void()> action;
@@ -140,28 +143,42 @@ TEST(ProfilePlot, NoDepthNoTimeOrCoordinatesOutsideSixteenBitsFail) {
         {"empty", [] { PlotProfile(DiveProfile{}, H, W); }, failure::DivisionByZero},
         {"flat", [] { PlotProfile(Profile(30, 20, 0), H, W); }, failure::DivisionByZero},
         {"no time", [&] { ComputeScales(noTime, H, W); }, failure::DivisionByZero},
-        {"wide", [&] { PlotProfile(six, H, 40000); }, failure::Overflow},
+        {"deeper than its maximum", [&] { PlotProfile(tooDeep, H, W); }, failure::Overflow},
         {"fits", [&] { PlotProfile(six, H, W); }, 0},
+        // A box wider than 16 bits computes in 32 bits, whatever the dive.
+        {"wide", [&] { PlotProfile(six, H, 40000); }, 0},
+        {"wide and deeper than its maximum", [&] { PlotProfile(tooDeep, 40000, 40000); }, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(FailureNumber(c.action), c.number) << c.name;
 }
 
 // The depth grid is in DepthGridReachesTheBottomOfAWholeTenMetres.
-TEST(ProfilePlot, TimeGridEveryTenMinutes) {
-    // Step 4: ticks at 500, 2900, 5300 and 7700 (past the axis end, as the step is rounded up).
-    for (int lastTime : {1800, 1799}) {
-        DiveProfile p = Profile(lastTime / 30, 30, 8);
-        p.lastTime = static_cast<int16_t>(lastTime);
+TEST(ProfilePlot, TimeTicksStandWhereTheProfileIsAtTheirTime) {
+    const struct {
+        int lastTime;
+        std::vector<PlotText> labels;
+        std::vector<int> ticks;
+    } cases[] = {
+        // 61 entries, 111 twips apart: 10 minutes is entry 20. The 30-minute label would run
+        // past the box (7 characters of 105 twips from 7160) and ends at its edge instead.
+        {1800, {{500, 4105, " 0min."}, {2720, 4105, " 10min."}, {4940, 4105, " 20min."}, {6540, 4105, " 30min."}},
+         {500, 2720, 4940, 7160}},
+        // The last sample at 1799 s: 60 entries, 112 twips apart; no tick at 30 minutes.
+        {1799, {{500, 4105, " 0min."}, {2740, 4105, " 10min."}, {4980, 4105, " 20min."}}, {500, 2740, 4980}},
+    };
+    for (const auto& c : cases) {
+        DiveProfile p = Profile(c.lastTime / 30, 30, 8);
+        p.lastTime = static_cast<int16_t>(c.lastTime);
         p.time[p.sampleCount - 1] = p.lastTime;
         const Plot t = PlotProfile(p, H, W);
         std::vector<PlotText> labels;
         std::copy_if(t.texts.begin(), t.texts.end(), std::back_inserter(labels), [](const PlotText& x) { return x.y == 4105; });
-        std::vector<PlotText> expected = {{500, 4105, " 0min."}, {2900, 4105, " 10min."}, {5300, 4105, " 20min."}};
-        if (lastTime == 1800) expected.push_back({7700, 4105, " 30min."});
-        EXPECT_EQ(labels, expected) << lastTime;
-        for (const PlotText& label : expected) {
-            EXPECT_TRUE(Once(t.lines, PlotLine{label.x, 4095, label.x, 3995, std::nullopt, 1})) << label.x;
+        EXPECT_EQ(labels, c.labels) << c.lastTime;
+        std::vector<int> ticks;
+        for (const PlotLine& l : t.lines) {
+            if (l.y1 == 4095 && l.y2 == 3995 && l.x1 == l.x2) ticks.push_back(l.x1);
         }
+        EXPECT_EQ(ticks, c.ticks) << c.lastTime;
     }
 }
 

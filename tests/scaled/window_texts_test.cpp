@@ -324,22 +324,19 @@ TEST(MessageList, EveryLineIsDrawnWholeScrolledSidewaysWhenWide) {
     }
 }
 
-// The time labels under the plot: every label whose tick lies in the picture is drawn
-// whole inside it; the last one is moved left to end at the edge, or left out where it
-// would then cover the one before.
+// The time labels under the plot: every label stands whole inside the picture, the last
+// one moved left to end at the edge where it would run past it; labels never overlap.
 TEST(ViewerTexts, TimeLabelsStayWholeInsideThePicture) {
     const struct {
         int lastTime;
         QStringList labels;  // as drawn, left to right
     } cases[] = {
-        // 6775 / 640 twips a second: the 10-minute tick stands 175 twips from the edge.
-        {640, {" 0min.", " 10min."}},
-        // One twip a second: the 110-minute tick too, but its label would cover " 100min.".
-        {6700,
-         {" 0min.", " 10min.", " 20min.", " 30min.", " 40min.", " 50min.", " 60min.", " 70min.", " 80min.", " 90min.",
-          " 100min."}},
-        // Four twips a second: the 30-minute tick lies past the picture.
-        {1800, {" 0min.", " 10min.", " 20min."}},
+        // Under 20 minutes: every 5 minutes; the 10-minute tick stands 625 twips from the edge.
+        {640, {" 0min.", " 5min.", " 10min."}},
+        // 20 twips a sample, 10 minutes 600 twips: the labels need 20 minutes between them.
+        {6700, {" 0min.", " 20min.", " 40min.", " 60min.", " 80min.", " 100min."}},
+        // 74 twips a sample: the 30-minute tick at 7160, its label moved left.
+        {1800, {" 0min.", " 10min.", " 20min.", " 30min."}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lastTime);

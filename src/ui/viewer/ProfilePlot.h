@@ -9,21 +9,44 @@
 namespace vyper {
 
 // What the viewer draws into its picture box, in twips from the box's top-left corner,
-// x to the right and y downwards.
+// x to the right and y downwards. Painted in this order: the symbols under the line, the
+// lines, the boxes, the texts, the symbols over the boxes.
 struct PlotLine {
     int x1, y1, x2, y2;
     std::optional<int> colour;  // platform colour value; none: the box's drawing colour
     int widthPixels;
+    bool dashed = false;
     bool operator==(const PlotLine&) const = default;
 };
 struct PlotText {
     int x, y;  // top-left corner of the text
     QString text;
+    std::optional<int> colour = std::nullopt;  // none: the box's drawing colour
     bool operator==(const PlotText&) const = default;
+};
+enum class SymbolShape { Triangle, Circle };
+// A marker's symbol, `sizePixels` across whatever the box's size, centred on (x, y).
+struct PlotSymbol {
+    int x, y;
+    SymbolShape shape;
+    int colour;
+    bool filled;
+    int sizePixels;
+    bool overBoxes = false;  // in a legend: painted after the boxes; else before the lines
+    bool operator==(const PlotSymbol&) const = default;
+};
+// A rectangle filled with the box's background and framed in the drawing colour (the
+// legend, the readout's text).
+struct PlotBox {
+    int x, y, width, height;
+    bool operator==(const PlotBox&) const = default;
 };
 struct Plot {
     std::vector<PlotLine> lines;
     std::vector<PlotText> texts;
+    std::vector<PlotSymbol> symbols;
+    std::vector<PlotBox> boxes;
+    bool operator==(const Plot&) const = default;
 };
 
 // RGB(0, 0, 160), the dark blue of the profile line, and its width in pixels.
@@ -39,23 +62,20 @@ int16_t Add16(int a, int b);
 Plot AxesPlot(int height, int width);
 
 struct PlotScales {
-    int16_t depthScale;  // twips per metre, rounded down
-    int16_t sampleStep;  // twips per sample, rounded down
-    int16_t timeStep;    // twips per second, rounded to nearest, halves to even
+    int depthScale;  // twips per metre, rounded down
+    int sampleStep;  // twips per sample, rounded down
+    int timeStep;    // twips per second, rounded to nearest, halves to even
 };
-// The scales in single precision; throws the division-by-zero failure for a maximum depth
-// or last time of 0, the overflow failure when a scale does not fit 16 bits.
-PlotScales ComputeScales(const DiveProfile& profile, int height, int width);
+// The scales in single precision: depth scale (H − 1000) ÷ maximum depth, sample step
+// (W − 500) ÷ sample count, time step (W − 500) ÷ last time. Throws the division-by-zero
+// failure for a maximum depth or last time of 0; with `sixteenBit` the overflow failure when
+// a scale does not fit 16 bits.
+PlotScales ComputeScales(const DiveProfile& profile, int height, int width, bool sixteenBit = true);
+// The sample step alone; never throws in 32 bits (the sample count is at least 1).
+int SampleStep(const DiveProfile& profile, int width, bool sixteenBit);
 
-// Appends the depth labels and ticks (every 10 m up to the maximum depth).
-void AddDepthGrid(Plot& plot, const DiveProfile& profile, const PlotScales& scales);
-// Appends the time labels and ticks (every 10 minutes from 0 to the last time).
-void AddTimeGrid(Plot& plot, const DiveProfile& profile, const PlotScales& scales, int height);
-// Appends the profile line, samples spaced evenly by index, starting at (500, 200).
-void AddProfileLine(Plot& plot, const DiveProfile& profile, const PlotScales& scales);
-
-// The axes, grids and profile line for `profile`; throws what ComputeScales and the
-// 16-bit arithmetic throw.
+// The drawing of the whole dive without markers (PlotDive with the default options, in
+// DivePlot.h); throws what ComputeScales and the 16-bit arithmetic throw.
 Plot PlotProfile(const DiveProfile& profile, int height, int width);
 
 // "Max.Tauchtiefe: 23m. Tauchzeit: 46min." for 23 m and 2730 s: the minutes counted as the
