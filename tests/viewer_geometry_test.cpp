@@ -376,8 +376,8 @@ TEST(Markers, SymbolsStandAboveTheirSampleAndTextsBeside) {
     const auto text = [&](const char* t) {
         return *std::find_if(plot.texts.begin(), plot.texts.end(), [&](const PlotText& x) { return x.text == t; });
     };
-    EXPECT_EQ(text("SLOW"), (PlotText{x5 + 68 + 30, y10 - 113 - 120, "SLOW", StyleOfMarker("SLOW").colour}));
-    EXPECT_EQ(text("ATT"), (PlotText{x5 + 98, y10 - 353 - 120, "ATT", StyleOfMarker("ATT").colour}));
+    EXPECT_EQ(text("SLOW"), (PlotText{x5 + 68 + 30, y10 - 113 - 120, "SLOW", StyleOfMarker("SLOW").colour, true}));
+    EXPECT_EQ(text("ATT"), (PlotText{x5 + 98, y10 - 353 - 120, "ATT", StyleOfMarker("ATT").colour, true}));
     EXPECT_EQ(text("CEIL").x, 500 + 20 * 322 - 98 - 4 * 105);
     // The legend: warnings first, in the drawing colour, inside a framed box.
     std::vector<QString> legend;

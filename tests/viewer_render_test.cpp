@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/toolkit/Controls.h"
+#include "ui/viewer/MarkerStyles.h"
 #include "ui/viewer/DivePlot.h"
 #include "ui/viewer/PictureBox.h"
 
@@ -28,7 +29,7 @@ struct Rendered {
 
 // The dive painted into an image of `scale` times the designed size, with the image's own
 // font measured for the layout.
-Rendered Render(const DiveProfile& profile, int scale) {
+Rendered Render(const DiveProfile& profile, int scale, const std::vector<PlotMarker>& markers = {}) {
     Rendered r;
     r.heightTwips = 4395 * scale;
     r.widthTwips = 7275 * scale;
@@ -37,7 +38,7 @@ Rendered Render(const DiveProfile& profile, int scale) {
     QPainter painter(&r.image);
     ViewOptions options;
     options.text = MeasureTexts(painter.font(), kTwipsPerPixel);
-    r.plot = PlotDive(profile, {}, r.heightTwips, r.widthTwips, options);
+    r.plot = PlotDive(profile, markers, r.heightTwips, r.widthTwips, options);
     PaintPlot(painter, r.plot, r.widthTwips, r.heightTwips, r.image.width(), r.image.height(), Qt::black);
     painter.end();
     return r;
@@ -155,5 +156,46 @@ TEST(RenderedPlot, TheProfileGrowsWithTheBox) {
         EXPECT_NEAR(ink.right(), c.right, 2) << c.scale;
         EXPECT_NEAR(ink.top(), c.top, 2) << c.scale;
         EXPECT_NEAR(ink.bottom(), c.bottom, 2) << c.scale;
+    }
+}
+
+// Markers, their texts and the legend leave every pixel of the profile line as it was, and
+// the warnings show in their colour just above their sample.
+TEST(RenderedPlot, MarkersNeverHideTheProfileLine) {
+    // 30 minutes every 20 s: a fast ascent at the end with a SLOW at every sample of it.
+    DiveProfile p;
+    for (int t = 20; t <= 1800; t += 20) {
+        p.time[p.sampleCount] = static_cast<int16_t>(t);
+        p.depth[p.sampleCount] = static_cast<int16_t>(t <= 1500 ? 24 : (1800 - t) * 24 / 300);
+        ++p.sampleCount;
+        p.lastTime = static_cast<int16_t>(t);
+    }
+    p.maxDepth = 24;
+    std::vector<PlotMarker> markers = {{2, "ATT"}, {40, "CEIL"}, {40, "ERR"}, {41, ""}};
+    for (int entry = 76; entry <= 90; ++entry) markers.push_back({entry, "SLOW"});
+    const QRgb blue = qRgb(0, 0, 160);
+    for (int scale : {1, 2}) {
+        const Rendered plain = Render(p, scale);
+        const Rendered marked = Render(p, scale, markers);
+        ASSERT_EQ(marked.plot.boxes.size(), 1u);  // the legend
+        int linePixels = 0;
+        for (int y = 0; y < plain.image.height(); ++y) {
+            for (int x = 0; x < plain.image.width(); ++x) {
+                if (plain.image.pixel(x, y) != blue) continue;
+                ++linePixels;
+                EXPECT_EQ(marked.image.pixel(x, y), blue) << scale << "x: " << x << "," << y;
+            }
+        }
+        EXPECT_GT(linePixels, 400 * scale);
+        // The CEIL triangle just above the point of entry 40.
+        const QRgb ceil = ColorFromValue(StyleOfMarker("CEIL").colour).rgb();
+        const int sampleStep = (marked.widthTwips - 500) / p.sampleCount;
+        const double x = marked.PixelX(500 + 40 * sampleStep);
+        const int y = marked.PixelY(24 * ((marked.heightTwips - 1000) / 24) + 200);
+        int ceilPixels = 0;
+        for (int dy = 2; dy <= 12; ++dy) {
+            for (int dx = -4; dx <= 4; ++dx) ceilPixels += marked.image.pixel(static_cast<int>(x) + dx, y - dy) == ceil;
+        }
+        EXPECT_GT(ceilPixels, 20) << scale;
     }
 }

@@ -148,7 +148,7 @@ std::vector<QString> AddMarkers(Plot& plot, const DiveProfile& profile, const st
             continue;
         }
         textsPlaced.push_back(rect);
-        plot.texts.push_back({left, top, marker.text, style.colour});
+        plot.texts.push_back({left, top, marker.text, style.colour, true});
     }
     return kinds;
 }

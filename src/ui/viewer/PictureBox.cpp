@@ -40,9 +40,15 @@ void PaintPlot(QPainter& painter, const Plot& plot, int widthTwips, int heightTw
     const double sy = static_cast<double>(pixelHeight) / heightTwips;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    // Marker symbols first, so that the profile line is painted over them.
+    // Markers first, so that the profile line is painted over them.
     for (const PlotSymbol& symbol : plot.symbols) {
         if (!symbol.overBoxes) PaintSymbol(painter, symbol, sx, sy);
+    }
+    const QFontMetricsF metrics(painter.font());
+    for (const PlotText& text : plot.texts) {
+        if (!text.underLine) continue;
+        painter.setPen(text.colour ? ColorFromValue(*text.colour) : drawingColour);
+        painter.drawText(QPointF(text.x * sx, text.y * sy + metrics.ascent()), text.text);
     }
     for (const PlotLine& line : plot.lines) {
         // A cosmetic pen keeps its width in pixels.
@@ -62,10 +68,10 @@ void PaintPlot(QPainter& painter, const Plot& plot, int widthTwips, int heightTw
         painter.drawRect(QRectF(box.x * sx, box.y * sy, box.width * sx, box.height * sy));
         painter.setBrush(Qt::NoBrush);
     }
-    const QFontMetricsF metrics(painter.font());
     // Where the last text drawn on each line ends.
     std::map<int, qreal> lineEnds;
     for (const PlotText& text : plot.texts) {
+        if (text.underLine) continue;
         qreal x = text.x * sx;
         const qreal width = metrics.horizontalAdvance(text.text);
         // A text that starts inside the box but would run past its right edge is moved left

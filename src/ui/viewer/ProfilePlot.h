@@ -9,8 +9,8 @@
 namespace vyper {
 
 // What the viewer draws into its picture box, in twips from the box's top-left corner,
-// x to the right and y downwards. Painted in this order: the symbols under the line, the
-// lines, the boxes, the texts, the symbols over the boxes.
+// x to the right and y downwards. Painted in this order: the symbols and texts under the
+// line (a marker's), the lines, the boxes, the other texts, the symbols over the boxes.
 struct PlotLine {
     int x1, y1, x2, y2;
     std::optional<int> colour;  // platform colour value; none: the box's drawing colour
@@ -22,6 +22,7 @@ struct PlotText {
     int x, y;  // top-left corner of the text
     QString text;
     std::optional<int> colour = std::nullopt;  // none: the box's drawing colour
+    bool underLine = false;                     // painted before the lines, which stay whole
     bool operator==(const PlotText&) const = default;
 };
 enum class SymbolShape { Triangle, Circle };
