@@ -107,6 +107,9 @@ TEST(EchoCheck, TellsTheCableFromItsFirstBytes) {
         EchoVerdict verdict;
     } cases[] = {
         {"original chosen, cable echoes", start, start + packet, 1, false, EchoVerdict::CableEchoes},
+        // A silent device behind an echoing cable: the echo is all that comes back.
+        {"original chosen, cable echoes, nothing behind the echo", start, start, 1, true, EchoVerdict::CableEchoes},
+        {"original chosen, cable echoes, line still busy", start, start, 1, false, EchoVerdict::CableEchoes},
         {"original chosen, no echo", start, packet, 1, true, EchoVerdict::AsChosen},
         {"self-built chosen, cable echoes", start, start + packet, 2, true, EchoVerdict::AsChosen},
         {"self-built chosen, one short good packet without echo, then quiet", start, packet, 2, true,
@@ -122,6 +125,8 @@ TEST(EchoCheck, TellsTheCableFromItsFirstBytes) {
         {"original chosen, too few bytes", start, start.left(2), 1, false, EchoVerdict::Undecided},
         {"self-built chosen, too few bytes", start, packet.left(2), 2, false, EchoVerdict::Undecided},
         {"memory read, original chosen, cable echoes", read, read + reply, 1, false, EchoVerdict::CableEchoes},
+        {"memory read, original chosen, only the echo", read, read, 1, true, EchoVerdict::CableEchoes},
+        {"memory read, original chosen, too few bytes", read, read.left(4), 1, true, EchoVerdict::Undecided},
         {"memory read, original chosen, no echo", read, reply, 1, true, EchoVerdict::AsChosen},
         {"memory read, self-built chosen, cable echoes", read, read + reply, 2, true, EchoVerdict::AsChosen},
         {"memory read, self-built chosen, no echo, then quiet", read, reply, 2, true, EchoVerdict::CableDoesNotEcho},

@@ -5,8 +5,20 @@
 // must stay. Every cell ends one of two ways: a dive is stored whole, or it is named as lost.
 
 #include <gtest/gtest.h>
+#include <gtest/gtest-spi.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <stdexcept>
+#include <signal.h>
 #include <algorithm>
 #include <iterator>
 #include <array>
@@ -14,10 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "link/EchoCheck.h"
 #include "support/E2eSession.h"
 #include "support/EmulatorProcess.h"
-#include "transfer/SettingsReport.h"
 
 using namespace vyper;
 using namespace vyper::testing;
@@ -82,8 +92,24 @@ struct FaultRow {
 
 const std::vector<GoldenDive> kAll = {kDiveA, kDiveB, kDiveC, kDiveD};
 const QString kCrc37 = "37 Zeichen empfangen. CRC Falsch";
-const QString kEchoes = WrongInterfaceLine(EchoVerdict::CableEchoes);
-const QString kNoEcho = WrongInterfaceLine(EchoVerdict::CableDoesNotEcho);
+const QString kEchoes = QStringLiteral(
+    "Das Interface sendet jedes Byte zurück (Echo): bitte \"Selbstbau (mit Echo)\" wählen und die Übertragung neu starten.");
+const QString kNoEcho = QStringLiteral(
+    "Das Interface sendet kein Echo: bitte \"Original Suunto (ohne Echo)\" wählen und die Übertragung neu starten.");
+// A block of the settings read that had no good reply, by block, and the closing line of a
+// read that missed one, two or three blocks.
+const QString kUnreadBlock[] = {
+    QStringLiteral("Speicherblock 1 (Adresse 0 bis 31) konnte nicht gelesen werden."),
+    QStringLiteral("Speicherblock 2 (Adresse 32 bis 63) konnte nicht gelesen werden."),
+    QStringLiteral("Speicherblock 3 (Adresse 64 bis 95) konnte nicht gelesen werden."),
+    QStringLiteral("Speicherblock 4 (Adresse 96 bis 127) konnte nicht gelesen werden."),
+};
+const QString kIncompleteRead[] = {
+    QString(),
+    QStringLiteral("Einstellungen unvollständig gelesen: 1 von 4 Speicherblöcken fehlt. Bitte noch einmal auslesen."),
+    QStringLiteral("Einstellungen unvollständig gelesen: 2 von 4 Speicherblöcken fehlen. Bitte noch einmal auslesen."),
+    QStringLiteral("Einstellungen unvollständig gelesen: 3 von 4 Speicherblöcken fehlen. Bitte noch einmal auslesen."),
+};
 const Pair<SettingsCell> kBlock1Unread = Same<SettingsCell>({{1}, 3, {}, 0});
 const QStringList kNoiseLines = {"05 Zeichen empfangen. CRC Falsch", "04 Zeichen empfangen. CRC Falsch",
                                  "08 Zeichen empfangen. CRC Falsch"};
@@ -196,11 +222,9 @@ QStringList ExpectedReport(const std::vector<int>& unread, int lastBlock = 3) {
     QStringList report;
     for (int k = 0; k <= lastBlock; ++k) {
         const bool missing = std::find(unread.begin(), unread.end(), k) != unread.end();
-        report << (missing ? QStringList{UnreadBlockLine(k)} : golden.mid(blocks[k].first, blocks[k].second));
+        report << (missing ? QStringList{kUnreadBlock[k]} : golden.mid(blocks[k].first, blocks[k].second));
     }
-    if (lastBlock == 3) {
-        report << golden[16] << (unread.empty() ? golden[17] : IncompleteReadLine(static_cast<int>(unread.size())));
-    }
+    if (lastBlock == 3) report << golden[16] << (unread.empty() ? golden[17] : kIncompleteRead[unread.size()]);
     return report;
 }
 
@@ -244,9 +268,8 @@ void Finish(Program& program, EmulatorProcess& emulator, const FaultRow& row, in
     } else if (row.end == End::Jammed) {
         ExpectJammedReport(report, 3);
     } else {
-        const EchoVerdict cable = column == 0 ? EchoVerdict::CableEchoes : EchoVerdict::CableDoesNotEcho;
         const QStringList expected = sameReport                        ? firstReport
-                                     : row.end == End::WrongInterface ? QStringList{WrongInterfaceLine(cable)}
+                                     : row.end == End::WrongInterface ? QStringList{column == 0 ? kEchoes : kNoEcho}
                                                                        : GoldenSettingsReport();
         EXPECT_EQ(Text(report), Text(expected)) << "second start";
     }
@@ -328,5 +351,168 @@ INSTANTIATE_TEST_SUITE_P(Matrix, FaultMatrixDownload, ::testing::Combine(::testi
                          CellName);
 INSTANTIATE_TEST_SUITE_P(Matrix, FaultMatrixSettings,
                          ::testing::Combine(::testing::ValuesIn(RowsWithMemoryReads()), ::testing::Values(0, 1)), CellName);
+
+// Beyond the matrix: faults that only a combination shows.
+
+// A silent device behind an echoing cable, "Original Suunto (ohne Echo)" chosen: the echo
+// of the command is all that comes back, and that is enough to name the cable at the first
+// exchange, in a download and in a settings read; no error is counted.
+TEST(WrongCableCombinations, AnEchoAloneNamesTheEchoingCable) {
+    const struct {
+        const char* name;
+        QStringList fault;
+        bool download;
+        std::string command;
+    } cases[] = {
+        {"download", {"--silent=1:100"}, true, "first dive (08 165)"},
+        {"settings read", {"--silent=m0:100"}, false, "memory read address 0 length 32"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(kSelfBuilt, c.fault));
+        Program program(emulator.DevicePath(), kOriginal, kClockSpeed);
+        program.Press(c.download ? program.window->cmdDownload : program.window->cmdGetVyperSettings);
+        const QStringList messages = program.Messages();
+        EXPECT_EQ(messages.count(kEchoes), 1) << Text(messages);
+        EXPECT_EQ(Text(emulator.Commands()), c.command) << "the cable is named at the first exchange";
+        EXPECT_EQ(program.window->Module().ErrorCount, 0);
+        EXPECT_FALSE(messages.contains(QStringLiteral("Übertragung beendet."))) << Text(messages);
+        EXPECT_TRUE(program.StoredFiles().isEmpty());
+        EXPECT_FALSE(program.window->Module().comVyper().PortOpen());
+    }
+}
+
+// "Selbstbau (mit Echo)" chosen, a cable without echo, and a newest dive of exactly two full
+// packets: the 70 bytes of its answer are needed whole to see two good packets without an
+// echo in front; the user is told which type to choose, nothing is counted or stored.
+TEST(WrongCableCombinations, ADiveOfTwoFullPacketsWithoutEchoNamesTheCable) {
+    EmulatorProcess emulator(EmulatorPath(),
+                             {QStringLiteral("--data=") + GoldenFolder() + QStringLiteral("/dive-two-full-packets.txt"),
+                              QStringLiteral("--fast")});
+    Program program(emulator.DevicePath(), kSelfBuilt, kClockSpeed);
+    program.Press(program.window->cmdDownload);
+    const QStringList messages = program.Messages();
+    EXPECT_EQ(messages.count(kNoEcho), 1) << Text(messages);
+    EXPECT_EQ(program.window->Module().ErrorCount, 0);
+    EXPECT_EQ(program.window->Module().DivesConverted, 0);
+    EXPECT_TRUE(program.StoredFiles().isEmpty());
+    EXPECT_EQ(Text(emulator.Commands()), "first dive (08 165)");
+}
+
+// B's first packet is spoilt, its short last packet comes good, and from then on the line
+// carries noise: the wait must not end at the short packet of a spoilt answer. The user is
+// told of a disturbed line, for B and the two requests after it, and no dive is named as
+// lost, since whether B came whole through the noise cannot be told.
+TEST(SpoiltAnswerOnAJammedLine, TheUserIsToldOfTheDisturbedLineNotOfALostDive) {
+    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(kOriginal, {"--bad-checksum=2", "--jam=2"}));
+    Program program(emulator.DevicePath(), kOriginal, kClockSpeed);
+    program.Press(program.window->cmdDownload);
+    const QStringList messages = program.Messages();
+    EXPECT_EQ(program.window->lstFiles->Items(), QStringList{ProgramFileName(kDiveA)});
+    EXPECT_EQ(program.window->Module().ErrorCount, 3);
+    EXPECT_EQ(messages.count(kNoise), 3) << Text(messages);
+    EXPECT_FALSE(messages.contains(kDiscarded)) << Text(messages);
+    EXPECT_TRUE(messages.filter(QStringLiteral("verloren")).isEmpty()) << Text(messages);
+    EXPECT_EQ(Text(LinesAfter(messages, QStringLiteral("Übertragung beendet."), 2)),
+              "\nStörungen auf der Leitung: ob alle Tauchgänge übertragen wurden, ist nicht sicher (1 Tauchgang gespeichert).")
+        << Text(messages);
+}
+
+// A cell that ends early, however it ends, leaves no emulator behind. The cell runs in a
+// child test process, so that it may abort or be killed; it starts a download on a jammed
+// line, writes its emulator's process id once the program has taken bytes, and then ends
+// as the mode says. Only the child runs it (the parent sets the mode in the environment).
+const char* const kCellEndVariable = "VYPER_TEST_CELL_END";
+const char* const kEmulatorPidVariable = "VYPER_TEST_EMULATOR_PID_FILE";
+
+TEST(FaultMatrixCleanUp, DISABLED_ChildCellEndingEarly) {
+    const QString mode = qEnvironmentVariable(kCellEndVariable);
+    const QString pidFile = qEnvironmentVariable(kEmulatorPidVariable);
+    if (mode.isEmpty() || pidFile.isEmpty()) GTEST_SKIP() << "runs only as the child of AnEmulatorEndsWithItsCell";
+    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(kOriginal, {"--jam=0"}));
+    Program program(emulator.DevicePath(), kOriginal, kClockSpeed);
+    program.window->cmdDownload->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (program.window->Module().RxBytesTaken == 0 && clock.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ASSERT_GT(program.window->Module().RxBytesTaken, 0u) << "the cell never got going";
+    WriteAll(pidFile, QByteArray::number(emulator.Pid()));
+    if (mode == QLatin1String("assert")) {
+        ASSERT_TRUE(false) << "a cell's failed assertion";
+    }
+    if (mode == QLatin1String("throw")) throw std::runtime_error("a cell's exception");
+    if (mode == QLatin1String("abort")) std::abort();
+    if (mode == QLatin1String("kill")) std::raise(SIGKILL);
+}
+
+// True once the process is gone (or has ended and only waits to be reaped), polled until
+// `timeoutMs` have passed.
+bool ProcessEndsWithin(qint64 pid, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return true;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        // The state follows the command name in parentheses: Z for a process that has ended.
+        if (stat.open(QIODevice::ReadOnly) && stat.readAll().split(')').last().trimmed().startsWith('Z')) return true;
+        if (clock.elapsed() >= timeoutMs) return false;
+        QThread::msleep(10);
+    }
+}
+
+// Within one test process: a cell's failed assertion or exception ends its emulator at
+// once, before the next cell starts, not only when the test process ends.
+qint64 g_cellEmulatorPid = 0;
+
+void CellEndingEarly(bool throws) {
+    EmulatorProcess emulator(EmulatorPath(), EmulatorArguments(kOriginal, {"--jam=0"}));
+    g_cellEmulatorPid = emulator.Pid();
+    if (throws) throw std::runtime_error("a cell's exception");
+    ASSERT_TRUE(false) << "a cell's failed assertion";
+}
+
+TEST(FaultMatrixCleanUp, AFailedAssertionOrAnExceptionEndsTheCellsEmulator) {
+    g_cellEmulatorPid = 0;
+    EXPECT_FATAL_FAILURE(CellEndingEarly(false), "a cell's failed assertion");
+    ASSERT_GT(g_cellEmulatorPid, 0);
+    EXPECT_TRUE(ProcessEndsWithin(g_cellEmulatorPid, 5000)) << "after a failed assertion";
+    g_cellEmulatorPid = 0;
+    EXPECT_THROW(CellEndingEarly(true), std::runtime_error);
+    ASSERT_GT(g_cellEmulatorPid, 0);
+    EXPECT_TRUE(ProcessEndsWithin(g_cellEmulatorPid, 5000)) << "after an exception";
+}
+
+TEST(FaultMatrixCleanUp, AnEmulatorEndsWithItsCellHoweverTheCellEnds) {
+    const struct {
+        const char* mode;
+        bool crashes;  // the child test process dies, no destructor runs
+    } cases[] = {{"assert", false}, {"throw", false}, {"abort", true}, {"kill", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const QString pidFile = folder.filePath(QStringLiteral("emulator.pid"));
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kCellEndVariable), QString::fromLatin1(c.mode));
+        environment.insert(QString::fromLatin1(kEmulatorPidVariable), pidFile);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=FaultMatrixCleanUp.DISABLED_ChildCellEndingEarly"),
+                     QStringLiteral("--gtest_also_run_disabled_tests")});
+        ASSERT_TRUE(child.waitForFinished(60000)) << "the child cell did not end";
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitStatus() == QProcess::CrashExit, c.crashes) << qPrintable(output);
+        EXPECT_TRUE(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0) << "the cell failed";
+        const qint64 pid = ReadAll(pidFile).toLongLong();
+        ASSERT_GT(pid, 0) << "the cell never got going\n" << qPrintable(output);
+        EXPECT_TRUE(ProcessEndsWithin(pid, 5000)) << "emulator " << pid << " still runs";
+        if (!ProcessEndsWithin(pid, 0)) ::kill(static_cast<pid_t>(pid), SIGKILL);  // no stray emulator either way
+    }
+}
 
 }  // namespace

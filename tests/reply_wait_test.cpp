@@ -65,6 +65,8 @@ TEST(ReplyWait, EndsAsTheLineBehaves) {
     const QByteArray full = Packets(QByteArray(32, '\x02'));
     const QByteArray dive = Packets(Bytes(DiveAnswer({}, std::vector<int>(30, 2))));  // 46 bytes: 32 + 14
     const QByteArray reply = WithChecksum(Bytes({0x05, 0x00, 0x00, 0x20}) + QByteArray(32, '\x07'));
+    // 35 + 5 bytes: the first packet fails its checksum, the short last one is good.
+    const QByteArray spoiltDive = Packets(QByteArray(34, '\x02'), 0x09, 0);
     const auto closePort = [](Wait& w) { w.p.serial.SetPortOpen(false); };
     const auto endClick = [](Wait& w) { w.m.DownloadState = 0; };
     const auto byteTimes = [](qsizetype bytes) { return static_cast<int64_t>(bytes * kByteMs); };
@@ -84,6 +86,9 @@ TEST(ReplyWait, EndsAsTheLineBehaves) {
          noGood + 10},
         {"a whole dive, then noise", 2, ThenNoise(dive), -1, {}, WaitEnd::Complete, byteTimes(dive.size()),
          byteTimes(dive.size()) + kQuietPollMs + 10},
+        // A spoilt answer's short last packet does not end the wait: the rest of the
+        // answer, or noise, may still come, and must not spill into the next exchange.
+        {"a spoilt dive, then noise", 2, ThenNoise(spoiltDive), -1, {}, WaitEnd::Bound, noGood, noGood + 10},
         {"a whole memory block, then noise", 1, ThenNoise(reply), -1, {}, WaitEnd::Complete, byteTimes(reply.size()),
          byteTimes(reply.size()) + kQuietPollMs + 10},
         {"port closed", 2, Repeating(full), 100, closePort, WaitEnd::Stopped, byteTimes(100), byteTimes(100) + kQuietPollMs + 10},

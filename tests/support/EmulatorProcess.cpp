@@ -1,17 +1,37 @@
 #include "support/EmulatorProcess.h"
 
 #include <QFile>
+#include <csignal>
 #include <stdexcept>
+
+#if defined(__linux__)
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
 
 namespace vyper::testing {
 
 namespace {
 QString LogPath(const QTemporaryDir& folder) { return folder.filePath(QStringLiteral("emulator.log")); }
+
+// In the child before it runs the emulator: the emulator is to get SIGTERM when the thread
+// that started it goes, so that a test process that aborts or crashes leaves no emulator
+// behind (no destructor runs then). A parent gone already before the request took effect
+// is seen from the parent process id, which has changed by then.
+#if defined(__linux__)
+void EndWithParent(pid_t parent) {
+    if (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || ::getppid() != parent) ::_exit(127);
+}
+#endif
 }  // namespace
 
 EmulatorProcess::EmulatorProcess(const QString& program, const QStringList& arguments, int timeoutMs) {
     if (!folder_.isValid()) throw std::runtime_error("no temporary folder for the emulator log");
     process_.setProcessChannelMode(QProcess::SeparateChannels);
+#if defined(__linux__)
+    const pid_t parent = ::getpid();
+    process_.setChildProcessModifier([parent] { EndWithParent(parent); });
+#endif
     process_.start(program, QStringList(arguments) << QStringLiteral("--log=") + LogPath(folder_));
     if (!process_.waitForStarted(timeoutMs)) {
         throw std::runtime_error("emulator did not start: " + process_.errorString().toStdString());

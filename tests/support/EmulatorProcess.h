@@ -8,7 +8,10 @@ namespace vyper::testing {
 
 // The emulated dive computer as a separate process: started with the given options, it
 // opens a pseudo-terminal and prints the device path as its first line. Its conversation
-// log goes to a private file. The process is ended when the object goes.
+// log goes to a private file. The process is ended when the object goes, however the test
+// ends (a failed assertion, an exception); if the test process itself dies (an abort, a
+// crash, a kill), the emulator is sent SIGTERM by the system and ends as well. On Linux that
+// signal comes when the thread that made the object ends: make it on the test's own thread.
 class EmulatorProcess {
 public:
     // Starts `program` with `arguments` (plus its log option) and waits up to `timeoutMs`
@@ -26,6 +29,8 @@ public:
     QStringList Commands() const;
     // Waits up to `timeoutMs` for the process to end by itself; its exit status, or -1.
     int WaitForExit(int timeoutMs);
+    // The emulator's process id (0 once it has ended and been reaped).
+    qint64 Pid() const { return process_.processId(); }
 
 private:
     QTemporaryDir folder_;
