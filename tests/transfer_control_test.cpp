@@ -100,6 +100,8 @@ struct Session : CoreRig {
 
 const QString kEnded = QStringLiteral("Übertragung beendet.");
 const QString kStopped = QStringLiteral("Übertragung unterbrochen.");
+// The activity line for 1, which a stop and the end of a settings read write.
+const QString kActivityOne = QStringLiteral("~~~ >{{{°> ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~");
 
 QString LostLine(int place) {
     return QStringLiteral("  verloren: der %1. Tauchgang, vom neuesten an gezählt (Datum unbekannt)").arg(place);
@@ -191,7 +193,7 @@ TEST(TransferControl, AClickDuringATickEndsItsExchangeAtOnce) {
         EXPECT_EQ(s.control.interval, running ? kControlTimerInterval : 0);
         EXPECT_EQ(s.p.serial.PortOpen(), running);
         if (running) continue;
-        EXPECT_EQ(s.messages.lines.mid(s.messages.lines.size() - 2), (QStringList{ActivityLine(1), kStopped}));
+        EXPECT_EQ(s.messages.lines.mid(s.messages.lines.size() - 2), (QStringList{kActivityOne, kStopped}));
         EXPECT_EQ(s.messages.selected, s.messages.lines.size() - 1);
         if (c.pause > 0) {
             EXPECT_EQ(s.p.waits.sleeps.back(), c.pause) << "a pause waited after the click";
@@ -327,7 +329,7 @@ TEST(TransferStop, AppendsItsLinesEvenWhenIdle) {
     CoreRig t;
     cmdStop_Click(t.m);
     cmdStop_Click(t.m);
-    const QStringList pair{ActivityLine(1), kStopped};
+    const QStringList pair{kActivityOne, kStopped};
     EXPECT_EQ(t.messages.lines, pair + pair);
     EXPECT_EQ(t.messages.selected, 3);
     EXPECT_EQ(std::tuple(t.p.serial.opens, t.p.serial.closes, t.m.DownloadState, t.activeChanges.size()),
