@@ -103,7 +103,8 @@ TEST(TimeAxis, TheStepFitsTheSpanAndLongerOnesFollow) {
     for (const auto& c : cases) {
         const std::vector<int> steps = TickSteps(c.span);
         ASSERT_GE(steps.size(), c.first.size());
-        EXPECT_EQ(std::vector<int>(steps.begin(), steps.begin() + static_cast<long>(c.first.size())), c.first) << c.span;
+        const std::vector<int> first(steps.begin(), steps.begin() + static_cast<long>(c.first.size()));
+        EXPECT_EQ(first, c.first) << c.span;
     }
 }
 
@@ -387,7 +388,8 @@ TEST(Markers, SymbolsStandAboveTheirSampleAndTextsBeside) {
     EXPECT_EQ(legend, (std::vector<QString>{"SLOW: Aufstieg zu schnell", "CEIL: Dekostufe verletzt", "ERR: Fehler",
                                             "ATT: Achtung"}));
     ASSERT_EQ(plot.boxes.size(), 1u);
-    EXPECT_EQ(std::count_if(plot.symbols.begin(), plot.symbols.end(), [](const PlotSymbol& s) { return s.overBoxes; }), 5);
+    const auto inLegend = [](const PlotSymbol& s) { return s.overBoxes; };
+    EXPECT_EQ(std::count_if(plot.symbols.begin(), plot.symbols.end(), inLegend), 5);
     // Markers off: no symbol, text or legend of them.
     ViewOptions off;
     off.markers = false;

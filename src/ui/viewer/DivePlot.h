@@ -32,9 +32,11 @@ struct PlotMarker {
 // viewer did not take is left out.
 std::vector<PlotMarker> PlotMarkersOf(const DiveProfile& profile, const DiveRecord& record);
 
-// How large the picture box's font writes texts at the box's current size, in twips.
+// How large the picture box's font writes texts at the box's current size, in twips; the
+// window takes it from PictureBox::TextSizesAt. Symbols, gaps and texts keep their size in
+// pixels whatever the box's size.
 struct TextSizes {
-    std::function<int(const QString&)> width;  // none: 105 twips (7 pixels) a character
+    std::function<int(const QString&)> width;  // none: 7 pixels a character
     int height = 240;                          // of one line of text
     double twipsPerPixel = 15;                 // of the box at its current size
 };
@@ -43,16 +45,19 @@ struct TextSizes {
 struct ViewOptions {
     std::optional<TimeSpan> shown;     // the seconds shown; none: the whole dive
     std::optional<int> readoutSample;  // entry with the readout line and text; none: no readout
-    bool markers = true;               // the markers and their legend
+    bool markers = true;               // the markers shown and a legend of their kinds
     TextSizes text;
 };
 
-// The whole drawing of `profile` for a box of `heightTwips` × `widthTwips`: axes, depth grid,
-// time ticks with minute labels (" 10min."), the profile line, the markers with their
-// legend, the readout. A box whose size fits 16 bits (the designed size included) computes
-// in the described 16-bit arithmetic and throws its failures (a maximum depth or last time
-// of 0 is a division by zero); a larger box computes in 32 bits, which no coordinate inside
-// it can overflow. Texts and symbols are placed inside the box, time labels never overlap.
+// The whole drawing of `profile` for a box of `heightTwips` × `widthTwips`: axes, depth grid
+// (10 m, or coarser where its labels would overlap), time ticks with minute labels
+// (" 10min."; every 10, 5 or 1 minutes by the span's length, coarser where labels would
+// overlap), the profile line, the markers with their legend, the readout. A box whose size
+// fits 16 bits (the designed size included) computes in the described 16-bit arithmetic and
+// throws its failures (a maximum depth or last time of 0 is a division by zero, a coordinate
+// outside 16 bits the overflow); a larger box computes in 32 bits. For a profile as read,
+// every coordinate lies within the box, so neither can overflow. Texts, symbols and the
+// legend are placed inside the box; a span shown is clamped to the dive (ClampSpan).
 Plot PlotDive(const DiveProfile& profile, const std::vector<PlotMarker>& markers, int heightTwips, int widthTwips,
               const ViewOptions& options);
 
