@@ -9,6 +9,8 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
+#include <algorithm>
 #include <optional>
 
 #include "support/DiveBytes.h"
@@ -248,4 +250,115 @@ TEST(ShowDiveWindow, SavedPicturesOpenAgainAtTheirSize) {
     QSvgRenderer vector(svg);
     ASSERT_TRUE(vector.isValid());
     EXPECT_EQ(vector.defaultSize(), QSize(685, 393));
+}
+
+namespace {
+
+void MouseMove(QWidget* widget, double x, Qt::MouseButtons buttons = Qt::NoButton) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), widget->mapToGlobal(QPointF(x, 100)), Qt::NoButton, buttons,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+void MouseButton(QWidget* widget, QEvent::Type type, double x) {
+    QMouseEvent press(type, QPointF(x, 100), widget->mapToGlobal(QPointF(x, 100)), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+}
+
+void Wheel(QWidget* widget, double x, int notches, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent wheel(QPointF(x, 100), widget->mapToGlobal(QPointF(x, 100)), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &wheel);
+}
+
+bool HasText(const Plot& plot, const QString& text) {
+    return std::any_of(plot.texts.begin(), plot.texts.end(), [&](const PlotText& t) { return t.text == text; });
+}
+
+}  // namespace
+
+TEST(ShowDiveWindow, TheReadoutFollowsTheMouseAndTheArrowKeys) {
+    Viewer s;
+    s.t.Store(QStringLiteral("a.txt"), GoldenBytes("2024-08-17 10 Uhr 42.txt"));
+    s.Open(QStringLiteral("a.txt"));
+    frmShowDive& v = *s.v;
+    const Plot untouched = v.Drawing();
+    EXPECT_FALSE(v.View().readoutSample.has_value());
+    // 17 samples: one every 6775 / 18 = 376 twips (25 pixels) from x 500 twips.
+    const struct {
+        const char* action;
+        double mouseX;  // pixels; < 0: the key, pressed `presses` times
+        Qt::Key key;
+        int presses;
+        int sample;
+        const char* text;
+    } steps[] = {
+        {"mouse over the third sample", (500 + 3 * 376) / 15.0, Qt::Key_unknown, 0, 3, "1:00, 17 m"},
+        {"a little to the right: still the third", (500 + 3 * 376 + 150) / 15.0, Qt::Key_unknown, 0, 3, "1:00, 17 m"},
+        {"→", -1, Qt::Key_Right, 1, 4, "1:20, 17 m"},
+        {"← ←", -1, Qt::Key_Left, 2, 2, "0:40, 12 m"},
+        {"mouse over the second last", (500 + 16 * 376) / 15.0, Qt::Key_unknown, 0, 16, "5:20, 6 m"},
+        {"→ →: stops at the last", -1, Qt::Key_Right, 2, 17, "5:40, 0 m"},
+        {"before the profile: the first", 2, Qt::Key_unknown, 0, 1, "0:20, 6 m"},
+        {"←: stays at the first", -1, Qt::Key_Left, 1, 1, "0:20, 6 m"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.action);
+        if (step.mouseX >= 0) {
+            MouseMove(v.picDive, step.mouseX);
+        } else {
+            for (int i = 0; i < step.presses; ++i) QTest::keyClick(v.picDive, step.key);
+        }
+        EXPECT_EQ(v.View().readoutSample, step.sample);
+        EXPECT_TRUE(HasText(v.Drawing(), QString::fromUtf8(step.text)));
+        EXPECT_FALSE(v.View().shown.has_value());
+    }
+    // The next dive starts without a readout, as the first did.
+    v.Form_Activate();
+    EXPECT_EQ(v.Drawing(), untouched);
+}
+
+TEST(ShowDiveWindow, CtrlWheelAndPlusMinusZoomAroundDraggingPansPos1ShowsTheWholeDive) {
+    Viewer s;
+    s.t.Store(QStringLiteral("a.txt"), GoldenBytes("2024-08-17 10 Uhr 42.txt"));
+    s.Open(QStringLiteral("a.txt"));
+    frmShowDive& v = *s.v;
+    const Plot whole = v.Drawing();
+    const double atTwoMinutes = (500 + 6 * 376) / 15.0;  // sample 6: 120 s
+
+    Wheel(v.picDive, atTwoMinutes, 1, Qt::NoModifier);  // without Ctrl the wheel does not zoom
+    EXPECT_FALSE(v.View().shown.has_value());
+    Wheel(v.picDive, atTwoMinutes, 2, Qt::ControlModifier);
+    ASSERT_TRUE(v.View().shown.has_value());
+    const TimeSpan zoomed = *v.View().shown;
+    // Two steps of 1.25: 340 / 1.5625 = 218 s, with 120 s where it was, 120 / 340 of the way.
+    EXPECT_NEAR(zoomed.Length(), 218, 1);
+    EXPECT_NEAR(zoomed.first, 120 - 218 * 120 / 340, 2);
+    EXPECT_NE(v.Drawing(), whole);
+
+    // Dragging 100 pixels to the left shows later seconds, at most up to the dive's end.
+    MouseButton(v.picDive, QEvent::MouseButtonPress, 300);
+    MouseMove(v.picDive, 250, Qt::LeftButton);
+    MouseMove(v.picDive, 200, Qt::LeftButton);
+    MouseButton(v.picDive, QEvent::MouseButtonRelease, 200);
+    ASSERT_TRUE(v.View().shown.has_value());
+    EXPECT_GT(v.View().shown->first, zoomed.first);
+    EXPECT_EQ(v.View().shown->Length(), zoomed.Length());
+    EXPECT_LE(v.View().shown->last, 340);
+    // Moving the mouse without a button pans nothing.
+    const TimeSpan dragged = *v.View().shown;
+    MouseMove(v.picDive, 50);
+    EXPECT_EQ(v.View().shown, dragged);
+
+    QTest::keyClick(v.picDive, Qt::Key_Plus);
+    ASSERT_TRUE(v.View().shown.has_value());
+    EXPECT_LT(v.View().shown->Length(), dragged.Length());
+    QTest::keyClick(v.picDive, Qt::Key_Home);
+    EXPECT_FALSE(v.View().shown.has_value());
+    for (int i = 0; i < 3; ++i) QTest::keyClick(v.picDive, Qt::Key_Minus);  // no further out than the whole dive
+    EXPECT_FALSE(v.View().shown.has_value());
+    QTest::keyClick(v.picDive, Qt::Key_Plus);
+    QTest::keyClick(v.picDive, Qt::Key_Minus);
+    EXPECT_FALSE(v.View().shown.has_value());
 }

@@ -333,8 +333,11 @@ TEST(ViewerTexts, TimeLabelsStayWholeInsideThePicture) {
     } cases[] = {
         // Under 20 minutes: every 5 minutes; the 10-minute tick stands 625 twips from the edge.
         {640, {" 0min.", " 5min.", " 10min."}},
-        // 20 twips a sample, 10 minutes 600 twips: the labels need 20 minutes between them.
-        {6700, {" 0min.", " 20min.", " 40min.", " 60min.", " 80min.", " 100min."}},
+        // 20 twips a sample, 10 minutes 600 twips: in the window's font " 100min." is narrower
+        // than that, so every 10 minutes has its label.
+        {6700,
+         {" 0min.", " 10min.", " 20min.", " 30min.", " 40min.", " 50min.", " 60min.", " 70min.", " 80min.", " 90min.",
+          " 100min."}},
         // 74 twips a sample: the 30-minute tick at 7160, its label moved left.
         {1800, {" 0min.", " 10min.", " 20min.", " 30min."}},
     };
@@ -383,4 +386,21 @@ TEST(ViewerTexts, TheWidestFactsLineFitsItsBox) {
     EXPECT_TRUE(room.Fits()) << "needs " << room.neededWidth << " x " << room.neededHeight << ", has "
                              << room.availableWidth << " x " << room.availableHeight;
     EXPECT_TRUE(v->rect().contains(room.inWindow));
+}
+
+// Enlarged, the viewer's rows move with its lower edge and their captions keep their room.
+TEST(ViewerTexts, EnlargedTheCaptionsKeepTheirRoom) {
+    Shown t;
+    const auto v = t.Viewer(6700, 103);
+    const QSize designed = v->size();
+    v->resize(designed.width() * 3 / 2, designed.height() * 3 / 2);
+    ASSERT_EQ(v->size(), QSize(designed.width() * 3 / 2, designed.height() * 3 / 2));
+    int checked = 0;
+    for (const auto& room : CaptionRooms(v.get())) {
+        ++checked;
+        EXPECT_TRUE(room.Fits()) << qPrintable(room.text);
+        EXPECT_TRUE(v->rect().contains(room.inWindow)) << qPrintable(room.text);
+    }
+    EXPECT_EQ(checked, 7);  // the summary, the facts, the place and the four buttons
+    EXPECT_EQ(v->picDive->Picture().size(), v->picDive->size() * ScaleFactor());
 }

@@ -2,11 +2,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/AppInfo.h"
@@ -47,6 +51,9 @@ QRect Pixels(const TwipsRect& r, double dpi) {
 
 int PixelsToTwips(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
 
+// How much one step of the mouse wheel or one + zooms in.
+constexpr double kZoomStep = 1.25;
+
 QString PositionText(const QStringList& order, const QString& file) {
     const qsizetype at = order.indexOf(file);
     if (at < 0) return {};
@@ -72,6 +79,8 @@ frmShowDive::frmShowDive(ViewerSource source, QWidget* parent) : QDialog(parent)
     picDive = new PictureBox(this);
     // The plot takes the keys that step, zoom and move the readout.
     picDive->setFocusPolicy(Qt::StrongFocus);
+    picDive->setMouseTracking(true);
+    picDive->installEventFilter(this);
     lblInfo = new Label(this);
     lblInfo->setTextFormat(Qt::PlainText);
     lblInfo->SetForeColor(kInfoColour);
@@ -196,10 +205,18 @@ void frmShowDive::Form_Activate() {
 bool frmShowDive::ShowFile(const QString& name) {
     shownFile_ = name;
     const QString path = ProfilePath(source_.programFolder, name);
+    // The facts and the markers come from the strict reader; a file it refuses still plots,
+    // without them.
+    const StoredDiveResult stored = ReadStoredDiveFile(path, ProfileDetail::WithEntries);
+    view_.shown.reset();
+    view_.readoutSample.reset();
     try {
         const DiveProfile profile = ReadProfileFile(path);
-        const Plot plot = PlotProfile(profile, ShownHeightTwips(), ShownWidthTwips());
+        const auto* dive = std::get_if<StoredDive>(&stored);
+        std::vector<PlotMarker> markers = dive ? PlotMarkersOf(profile, dive->record) : std::vector<PlotMarker>{};
+        const Plot plot = PlotDive(profile, markers, ShownHeightTwips(), ShownWidthTwips(), CurrentView());
         profile_ = profile;
+        markers_ = std::move(markers);
         Draw(plot);
         lblInfo->SetCaption(InfoCaption(profile));
     } catch (const RuntimeFailure& failure) {
@@ -207,8 +224,7 @@ bool frmShowDive::ShowFile(const QString& name) {
                             kMessageTitle);
         return false;
     }
-    // The facts come from the strict reader; a file it refuses still plots.
-    lblFacts->SetCaption(DiveFactsLine(ReadStoredDiveFile(path, ProfileDetail::SummaryOnly)));
+    lblFacts->SetCaption(DiveFactsLine(stored));
     return true;
 }
 
@@ -222,6 +238,7 @@ void frmShowDive::Step(int step) {
     // The window shows the new place before the file is read, so that a file that cannot be
     // plotted does not block the way past it.
     profile_.reset();
+    markers_.clear();
     lblInfo->SetCaption({});
     lblFacts->SetCaption({});
     Draw(AxesPlot(ShownHeightTwips(), ShownWidthTwips()));
@@ -248,9 +265,133 @@ void frmShowDive::Redraw() {
         return;
     }
     try {
-        Draw(PlotProfile(*profile_, h, w));
+        Draw(PlotDive(*profile_, markers_, h, w, CurrentView()));
     } catch (const RuntimeFailure&) {
+        // The file plotted at the designed size; a size that still computes in 16 bits can
+        // fail where the designed one did not (a scale that overflows).
         Draw(AxesPlot(h, w));
+    }
+}
+
+ViewOptions frmShowDive::CurrentView() const {
+    ViewOptions view = view_;
+    view.text = picDive->TextSizesAt(ShownWidthTwips());
+    return view;
+}
+
+int frmShowDive::TwipsAtPixel(double x) const {
+    return picDive->width() > 0 ? static_cast<int>(std::lround(x * ShownWidthTwips() / picDive->width())) : 0;
+}
+
+void frmShowDive::ReadoutAt(double x) {
+    if (!profile_ || profile_->sampleCount < 2) return;
+    const int sample = NearestSample(*profile_, TwipsAtPixel(x), ShownHeightTwips(), ShownWidthTwips(), CurrentView());
+    if (sample < 1 || view_.readoutSample == sample) return;
+    view_.readoutSample = sample;
+    Redraw();
+}
+
+void frmShowDive::MoveReadout(int step) {
+    if (!profile_ || profile_->sampleCount < 2) return;
+    const int last = profile_->sampleCount - 1;
+    const TimeSpan whole = WholeDive(*profile_);
+    const TimeSpan shown = view_.shown.value_or(whole);
+    int sample;
+    if (view_.readoutSample) {
+        sample = std::clamp(*view_.readoutSample + step, 1, last);
+    } else {
+        // The first key puts the readout at the first (→) or last (←) sample shown.
+        sample = step > 0 ? 1 : last;
+        while (step > 0 && sample < last && profile_->time[sample] < shown.first) ++sample;
+        while (step < 0 && sample > 1 && profile_->time[sample] > shown.last) --sample;
+    }
+    view_.readoutSample = sample;
+    // The part shown follows the readout.
+    const int at = profile_->time[sample];
+    if (at < shown.first) Show(Pan(shown, at - shown.first, whole));
+    else if (at > shown.last) Show(Pan(shown, at - shown.last, whole));
+    Redraw();
+}
+
+void frmShowDive::Zoom(double factor, std::optional<double> x) {
+    if (!profile_) return;
+    const TimeSpan whole = WholeDive(*profile_);
+    const TimeSpan shown = view_.shown.value_or(whole);
+    int around = shown.first + shown.Length() / 2;
+    if (x) {
+        around = TimeAtX(*profile_, TwipsAtPixel(*x), ShownHeightTwips(), ShownWidthTwips(), CurrentView());
+    } else if (view_.readoutSample) {
+        around = profile_->time[*view_.readoutSample];
+    }
+    Show(ZoomAround(shown, factor, around, whole));
+    Redraw();
+}
+
+void frmShowDive::Show(std::optional<TimeSpan> shown) {
+    // The whole dive is drawn as with nothing touched.
+    if (shown && profile_ && *shown == WholeDive(*profile_)) shown.reset();
+    view_.shown = shown;
+}
+
+bool frmShowDive::PlotKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    switch (key) {
+    case Qt::Key_Left: MoveReadout(-1); return true;
+    case Qt::Key_Right: MoveReadout(+1); return true;
+    case Qt::Key_Plus: Zoom(kZoomStep, std::nullopt); return true;
+    case Qt::Key_Minus: Zoom(1 / kZoomStep, std::nullopt); return true;
+    case Qt::Key_Home:
+        Show(std::nullopt);
+        Redraw();
+        return true;
+    default: return false;
+    }
+}
+
+bool frmShowDive::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != picDive) return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const double x = mouse->position().x();
+        if (dragX_ && profile_ && (mouse->buttons() & Qt::LeftButton)) {
+            // Dragging moves the dive with the mouse: the second under the mouse at the
+            // drag's start stays under it.
+            ViewOptions atStart = CurrentView();
+            atStart.shown = dragSpan_;
+            const int h = ShownHeightTwips(), w = ShownWidthTwips();
+            const int from = TimeAtX(*profile_, TwipsAtPixel(*dragX_), h, w, atStart);
+            const int to = TimeAtX(*profile_, TwipsAtPixel(x), h, w, atStart);
+            const std::optional<TimeSpan> before = view_.shown;
+            Show(Pan(dragSpan_, from - to, WholeDive(*profile_)));
+            if (view_.shown != before) Redraw();
+        }
+        ReadoutAt(x);
+        return false;
+    }
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && profile_) {
+            dragX_ = mouse->position().x();
+            dragSpan_ = view_.shown.value_or(WholeDive(*profile_));
+        }
+        return false;
+    }
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) dragX_.reset();
+        return false;
+    case QEvent::Wheel: {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (!(wheel->modifiers() & Qt::ControlModifier) || wheel->angleDelta().y() == 0) return false;
+        // One notch (120) zooms by one step; a touchpad's smaller deltas by part of one.
+        Zoom(std::pow(kZoomStep, wheel->angleDelta().y() / 120.0), wheel->position().x());
+        return true;
+    }
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return PlotKey(key->key(), key->modifiers() & ~Qt::KeypadModifier);
+    }
+    default: return QDialog::eventFilter(watched, event);
     }
 }
 
@@ -267,17 +408,25 @@ void frmShowDive::cmdSavePicture_Click() {
     if (!choice) return;
     const PictureRequest request = PictureRequestFor(choice->path, choice->filter);
     pictureFolder_ = QFileInfo(request.path).absolutePath();
-    const Plot plot = drawing_;
+    // The picture as shown, the zoom included, without the mouse's readout.
     const int w = ShownWidthTwips(), h = ShownHeightTwips();
+    ViewOptions view = CurrentView();
+    view.readoutSample.reset();
+    Plot plot = drawing_;
+    try {
+        plot = PlotDive(*profile_, markers_, h, w, view);
+    } catch (const RuntimeFailure&) {
+        // Drawn before, so it draws again; should it not, the picture shown is saved.
+    }
     const QSize shown = picDive->size();
     const QColor text = picDive->palette().color(QPalette::Text);
+    const QColor background = picDive->palette().color(QPalette::Base);
     const QFont font = picDive->font();
     const QByteArray bytes =
-        PictureBytes(request.kind, shown, devicePixelRatioF(), picDive->palette().color(QPalette::Base),
-                     [&](QPainter& painter) {
-                         painter.setFont(font);
-                         PaintPlot(painter, plot, w, h, shown.width(), shown.height(), text);
-                     });
+        PictureBytes(request.kind, shown, devicePixelRatioF(), background, [&](QPainter& painter) {
+            painter.setFont(font);
+            PaintPlot(painter, plot, w, h, shown.width(), shown.height(), text, background);
+        });
     try {
         source_.files->WriteWhole(request.path, bytes);
     } catch (const RuntimeFailure& failure) {

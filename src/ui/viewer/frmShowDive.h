@@ -9,6 +9,7 @@
 #include "platform/FileWriter.h"
 #include "platform/MessageBoxes.h"
 #include "ui/toolkit/Controls.h"
+#include "ui/viewer/DivePlot.h"
 #include "ui/viewer/PictureBox.h"
 #include "ui/viewer/PictureExport.h"
 #include "ui/viewer/ProfilePlot.h"
@@ -28,8 +29,10 @@ struct ViewerSource {
 // The viewer: plots the profile file selected in the main window's file list as depth
 // over time, with a one-line summary and the dive's facts below. Reads the file afresh at
 // every activation. It can be enlarged (the plot is drawn for the picture box's new size),
-// steps to the folder's previous and next dive in date order, and saves the plot as a
-// picture.
+// shows a readout at the sample under the mouse (← and → move it), zooms the time axis
+// (Ctrl + mouse wheel, + and −; dragging pans, Pos1 shows the whole dive), steps to the
+// folder's previous and next dive in date order (Bild↑, Bild↓) and saves the plot as a
+// picture (Strg+S).
 class frmShowDive : public QDialog {
 public:
     explicit frmShowDive(ViewerSource source, QWidget* parent = nullptr);
@@ -56,8 +59,10 @@ public:
     // window is enlarged).
     int ShownHeightTwips() const;
     int ShownWidthTwips() const;
-    // What the last activation or step drew into the picture box.
+    // What the last activation, step or view change drew into the picture box.
     const Plot& Drawing() const { return drawing_; }
+    // The seconds shown (none: the whole dive) and the readout's sample (none: no readout).
+    const ViewOptions& View() const { return view_; }
     // The file shown ("" before the first activation), and the folder's files in date order.
     const QString& ShownFile() const { return shownFile_; }
     const QStringList& DiveOrder() const { return order_; }
@@ -81,6 +86,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The plot's mouse and keys.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Reads `name` and plots it with its summary and facts; on a failure shows the box
@@ -88,6 +95,17 @@ private:
     bool ShowFile(const QString& name);
     void Step(int step);
     void Redraw();
+    // The plot's size and text sizes in `view_`, for the drawing and its geometry.
+    ViewOptions CurrentView() const;
+    int TwipsAtPixel(double x) const;
+    // The readout at the sample nearest to the mouse; moved by `step` samples, the span
+    // following it where it leaves the part shown.
+    void ReadoutAt(double x);
+    void MoveReadout(int step);
+    // Zooms by `factor` around the second at `x` pixels (none: the readout, else the middle).
+    void Zoom(double factor, std::optional<double> x);
+    void Show(std::optional<TimeSpan> shown);
+    bool PlotKey(int key, Qt::KeyboardModifiers modifiers);
     void Draw(const Plot& plot);
     void LayOut();
     void UpdateNavigation();
@@ -98,6 +116,11 @@ private:
     std::unique_ptr<PictureFileChooser> ownChooser_;
     Plot drawing_;
     std::optional<DiveProfile> profile_;
+    std::vector<PlotMarker> markers_;
+    ViewOptions view_;
+    // A drag: where it began and the span shown then.
+    std::optional<double> dragX_;
+    TimeSpan dragSpan_;
     QString shownFile_;
     QStringList order_;
     QString pictureFolder_;  // where the last picture was saved
