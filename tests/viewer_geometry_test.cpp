@@ -362,12 +362,13 @@ TEST(Markers, WarningsAreRedFilledTrianglesTheOthersOpenCircles) {
 TEST(Markers, SymbolsStandAboveTheirSampleAndTextsBeside) {
     // 20 minutes every 60 s at 10 m, rising to the surface at the end: entries 322 twips apart.
     const DiveProfile p = Regular(20, 60, [](int t) { return t == 1200 ? 0 : 10; });
-    const Plot plot = PlotDive(p, {{5, "SLOW"}, {5, "ATT"}, {20, "CEIL"}, {20, "ERR"}, {8, ""}}, H, W, ViewOptions{});
+    const Plot plot = PlotDive(p, {{5, "SLOW"}, {5, "ATT"}, {20, "CEIL"}, {20, "ERR"}, {8, ""}, {12, "ASC"}, {13, "ASC"}},
+                               H, W, ViewOptions{});
     const int x5 = 500 + 5 * 322, y10 = 10 * 339 + 200;
     std::vector<PlotSymbol> onLine;
     std::copy_if(plot.symbols.begin(), plot.symbols.end(), std::back_inserter(onLine),
                  [](const PlotSymbol& s) { return !s.overBoxes; });
-    ASSERT_EQ(onLine.size(), 5u);
+    ASSERT_EQ(onLine.size(), 7u);
     // 3 pixels above the line (15 twips a pixel), the second one a line of text higher.
     EXPECT_EQ(onLine[0], (PlotSymbol{x5, y10 - 113, SymbolShape::Triangle, StyleOfMarker("SLOW").colour, true, 9}));
     EXPECT_EQ(onLine[1], (PlotSymbol{x5, y10 - 353, SymbolShape::Circle, StyleOfMarker("ATT").colour, false, 9}));
@@ -380,16 +381,19 @@ TEST(Markers, SymbolsStandAboveTheirSampleAndTextsBeside) {
     EXPECT_EQ(text("SLOW"), (PlotText{x5 + 68 + 30, y10 - 113 - 120, "SLOW", StyleOfMarker("SLOW").colour, true}));
     EXPECT_EQ(text("ATT"), (PlotText{x5 + 98, y10 - 353 - 120, "ATT", StyleOfMarker("ATT").colour, true}));
     EXPECT_EQ(text("CEIL").x, 500 + 20 * 322 - 98 - 4 * 105);
+    // The text of entry 12 would cover the symbol of entry 13 beside it: only the second's.
+    EXPECT_EQ(std::count_if(plot.texts.begin(), plot.texts.end(), [](const PlotText& t) { return t.text == "ASC"; }), 1);
+    EXPECT_EQ(text("ASC").x, 500 + 13 * 322 + 98);
     // The legend: warnings first, in the drawing colour, inside a framed box.
     std::vector<QString> legend;
     for (const PlotText& t : plot.texts) {
         if (!t.colour && t.text.contains(QLatin1Char(':'))) legend.push_back(t.text);
     }
-    EXPECT_EQ(legend, (std::vector<QString>{"SLOW: Aufstieg zu schnell", "CEIL: Dekostufe verletzt", "ERR: Fehler",
-                                            "ATT: Achtung"}));
+    EXPECT_EQ(legend, (std::vector<QString>{"SLOW: Aufstieg zu schnell", "ASC: Aufstiegswarnung",
+                                            "CEIL: Dekostufe verletzt", "ERR: Fehler", "ATT: Achtung"}));
     ASSERT_EQ(plot.boxes.size(), 1u);
     const auto inLegend = [](const PlotSymbol& s) { return s.overBoxes; };
-    EXPECT_EQ(std::count_if(plot.symbols.begin(), plot.symbols.end(), inLegend), 5);
+    EXPECT_EQ(std::count_if(plot.symbols.begin(), plot.symbols.end(), inLegend), 6);
     // Markers off: no symbol, text or legend of them.
     ViewOptions off;
     off.markers = false;

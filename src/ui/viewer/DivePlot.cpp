@@ -112,13 +112,14 @@ bool Overlaps(const PlaceRect& a, const PlaceRect& b) {
 }
 
 // The markers shown, each a symbol just above its sample's point on the line (below it where
-// above leaves the box; several at one sample stacked), with its text beside the symbol
-// where that covers no other marker's text. Returns the kinds shown.
+// above leaves the box; several at one sample stacked a line of text apart), with its text
+// beside the symbol where that covers no other marker's symbol or text. Returns the kinds
+// shown.
 std::vector<QString> AddMarkers(Plot& plot, const DiveProfile& profile, const std::vector<PlotMarker>& markers,
                                 const PlotScales& scales, const SampleAxis& axis, int heightTwips, int widthTwips,
                                 const Arithmetic& a, const Measure& measure) {
     std::vector<QString> kinds;
-    std::vector<PlaceRect> textsPlaced;
+    std::vector<std::pair<const PlotMarker*, PlotSymbol>> shown;
     std::vector<int> stacked(static_cast<std::size_t>(std::max<int>(profile.sampleCount, 1)), 0);
     const int half = measure.Pixels(kSymbolPixels / 2.0);
     for (const PlotMarker& marker : markers) {
@@ -128,27 +129,31 @@ std::vector<QString> AddMarkers(Plot& plot, const DiveProfile& profile, const st
         const int x = static_cast<int>(std::lround(axis.X(marker.sample)));
         const int y = DepthY(profile, marker.sample, scales, a);
         const int level = stacked[static_cast<std::size_t>(marker.sample)]++;
-        // Stacked a line of text apart, so that their texts do not cover each other.
         const int offset = measure.Pixels(kSymbolGapPixels + kSymbolPixels / 2.0) +
                            level * std::max(measure.Pixels(kSymbolPixels + 2), measure.Height());
         int centre = y - offset;
         if (centre - half < 0) centre = y + offset;
-        plot.symbols.push_back({x, centre, style.shape, style.colour, style.warning, kSymbolPixels});
+        shown.push_back({&marker, {x, centre, style.shape, style.colour, style.warning, kSymbolPixels}});
+        plot.symbols.push_back(shown.back().second);
         if (std::find(kinds.begin(), kinds.end(), marker.text) == kinds.end()) kinds.push_back(marker.text);
-        if (marker.text.isEmpty()) continue;
+    }
 
-        const int width = measure.Width(marker.text);
+    std::vector<PlaceRect> taken;
+    for (const auto& [marker, symbol] : shown) taken.push_back({symbol.x - half, symbol.y - half, 2 * half, 2 * half});
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const auto& [marker, symbol] = shown[i];
+        if (marker->text.isEmpty()) continue;
+        const int width = measure.Width(marker->text);
         const int gap = half + measure.Pixels(2);
-        int left = x + gap;
-        if (left + width > widthTwips) left = x - gap - width;
-        const int top = std::clamp(centre - measure.Height() / 2, 0, std::max(0, heightTwips - measure.Height()));
+        int left = symbol.x + gap;
+        if (left + width > widthTwips) left = symbol.x - gap - width;
+        const int top = std::clamp(symbol.y - measure.Height() / 2, 0, std::max(0, heightTwips - measure.Height()));
         const PlaceRect rect{left, top, width, measure.Height()};
-        if (left < 0 || std::any_of(textsPlaced.begin(), textsPlaced.end(),
-                                    [&](const PlaceRect& r) { return Overlaps(r, rect); })) {
-            continue;
-        }
-        textsPlaced.push_back(rect);
-        plot.texts.push_back({left, top, marker.text, style.colour, true});
+        bool covers = left < 0;
+        for (std::size_t k = 0; k < taken.size() && !covers; ++k) covers = k != i && Overlaps(taken[k], rect);
+        if (covers) continue;
+        taken.push_back(rect);
+        plot.texts.push_back({left, top, marker->text, symbol.colour, true});
     }
     return kinds;
 }
