@@ -108,7 +108,7 @@ TEST(TimeAxis, TheStepFitsTheSpanAndLongerOnesFollow) {
     }
 }
 
-// The brief fault of the old drawing: a 46-minute dive (samples every 20 s, 139 entries of
+// The fault of the old drawing: a 46-minute dive (samples every 20 s, 139 entries of
 // 48 twips) had its 10-minute tick at 10 × 60 × 3 twips, where the profile was at about 8
 // minutes. Now it stands at entry 30.
 TEST(TimeAxis, TicksOfA46MinuteDiveStandAtTheirSamples) {

@@ -27,8 +27,8 @@ constexpr int kSymbolGapPixels = 3;
 constexpr int kPaddingPixels = 4;
 constexpr int kReadoutColour = 96 | (96 << 8) | (96 << 16);
 
-// The described 16-bit arithmetic for a box whose size fits 16 bits; 32 bits beyond, where
-// every coordinate stays within a few times the box's size.
+// The viewer's long-standing 16-bit arithmetic for a box whose size fits 16 bits; 32 bits
+// beyond, where every coordinate stays within a few times the box's size.
 struct Arithmetic {
     bool sixteenBit;
     int Mul(int a, int b) const { return sixteenBit ? Multiply16(a, b) : a * b; }
@@ -82,7 +82,7 @@ int DepthY(const DiveProfile& profile, int entry, const PlotScales& scales, cons
 }
 
 // The profile line from entry j to entry j − 1 for every j. The whole dive is drawn as
-// described, at j × sample step + 500; a part of it stretched and cut at the plot's edges.
+// it always was, at j × sample step + 500; a part of it stretched and cut at the plot's edges.
 std::vector<PlotLine> ProfileLines(const DiveProfile& profile, const PlotScales& scales, const SampleAxis& axis,
                                    bool whole, const Arithmetic& a) {
     std::vector<PlotLine> lines;

@@ -6,7 +6,7 @@
 // x = j × sample step + 500 twips, the sample step being (W − 500) ÷ sample count rounded
 // down. Time ticks stand where the profile line is at their time. At the designed size
 // (4395 × 7275 twips) and with the whole dive shown, the axes, the depth grid and labels and
-// the profile line are exactly the described drawing, its failures included.
+// the profile line are exactly the drawing the viewer has always made, its failures included.
 #include <QString>
 #include <functional>
 #include <optional>
@@ -53,7 +53,7 @@ struct ViewOptions {
 // (10 m, or coarser where its labels would overlap), time ticks with minute labels
 // (" 10min."; every 10, 5 or 1 minutes by the span's length, coarser where labels would
 // overlap), the profile line, the markers with their legend, the readout. A box whose size
-// fits 16 bits (the designed size included) computes in the described 16-bit arithmetic and
+// fits 16 bits (the designed size included) computes in the viewer's 16-bit arithmetic and
 // throws its failures (a maximum depth or last time of 0 is a division by zero, a coordinate
 // outside 16 bits the overflow); a larger box computes in 32 bits. For a profile as read,
 // every coordinate lies within the box, so neither can overflow. Texts, symbols and the
