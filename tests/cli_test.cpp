@@ -492,8 +492,10 @@ TEST_P(CliTransfer, OnlyNewStopsAtTheFirstStoredDive) {
     EXPECT_EQ(ReadAll(folder + QLatin1Char('/') + ProgramFileName(kDiveA)), Golden(kDiveA));
     EXPECT_EQ(ReadAll(folder + QLatin1Char('/') + ProgramFileName(kDiveB)), earlierB);
     EXPECT_EQ(emulator.Commands(), QStringList({"first dive (08 165)", "next dive (09 165)"}));
-    EXPECT_EQ(LinesAfter(run.ErrLines(), QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."), 2),
-              QStringList({ActivityLine(1), QStringLiteral("Übertragung unterbrochen.")}));
+    EXPECT_EQ(LinesAfter(run.ErrLines(), QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."), 4),
+              QStringList({ActivityLine(1), QStringLiteral("Übertragung unterbrochen."),
+                           QStringLiteral("Nur neue Tauchgänge: beim ersten schon gespeicherten Tauchgang angehalten."),
+                           QStringLiteral("Ergebnis: 1 neu gespeichert, 1 schon vorhanden (nicht überschrieben), 0 verloren.")}));
 }
 
 TEST_P(CliTransfer, SettingsPrintsTheReportOfTheDeviceMemory) {
@@ -687,6 +689,9 @@ TEST(CliJson, ADownloadTellsItsFilesAndItsLog) {
     EXPECT_EQ(counts.value("dives_read").toInt(), 4);
     EXPECT_EQ(counts.value("stored").toInt(), 4);
     EXPECT_EQ(counts.value("errors").toInt(), 3);
+    // The result line on standard error says what the counts say.
+    EXPECT_EQ(first.ErrLines().filter(QStringLiteral("Ergebnis: ")),
+              QStringList{QStringLiteral("Ergebnis: 4 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")});
 
     // Again, with "never" overwrite: every dive is kept as it was and named as skipped.
     const ProgramResult second = RunProgram(kCli, args, user.Environment());
@@ -695,6 +700,8 @@ TEST(CliJson, ADownloadTellsItsFilesAndItsLog) {
     EXPECT_EQ(JsonStrings(skipped.value("stored")), QStringList{});
     EXPECT_EQ(JsonStrings(skipped.value("skipped")), paths);
     EXPECT_EQ(skipped.value("counts").toObject().value("skipped").toInt(), 4);
+    EXPECT_EQ(second.ErrLines().filter(QStringLiteral("Ergebnis: ")),
+              QStringList{QStringLiteral("Ergebnis: 0 neu gespeichert, 4 schon vorhanden (nicht überschrieben), 0 verloren.")});
     EXPECT_TRUE(skipped.value("log").toString().startsWith(user.StateFolder() + QStringLiteral("/Vyper-Grundelnetz/transfer-")));
 }
 
@@ -703,11 +710,12 @@ TEST(CliIncomplete, LostDivesAndAVanishedDeviceEndWithStatusFour) {
         const char* fault;
         const char* line;  // the start of a line of standard error
         int lost;
+        bool silent;       // the dive computer never answered: a line and the box say so
     } cases[] = {
-        {"--bad-checksum=2", "Nicht alle Tauchgänge wurden abgespeichert: 3 Tauchgänge gespeichert, 1 Tauchgang verloren:", 1},
-        {"--vanish=3", "Die Verbindung zum Tauchcomputer an COM2 (", 1},
+        {"--bad-checksum=2", "Nicht alle Tauchgänge wurden abgespeichert: 3 Tauchgänge gespeichert, 1 Tauchgang verloren:", 1, false},
+        {"--vanish=3", "Die Verbindung zum Tauchcomputer an COM2 (", 1, false},
         // Not one whole dive: a silent or absent device. The window's line names the log.
-        {"--silent=1:5", "Protokoll dieser Übertragung: ", 0},
+        {"--silent=1:5", "Protokoll dieser Übertragung: ", 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -728,6 +736,16 @@ TEST(CliIncomplete, LostDivesAndAVanishedDeviceEndWithStatusFour) {
         const QString log = object.value("log").toString();
         EXPECT_TRUE(log.startsWith(user.StateFolder() + QStringLiteral("/Vyper-Grundelnetz/transfer-"))) << log.toStdString();
         EXPECT_TRUE(err.contains(QStringLiteral("Protokoll dieser Übertragung: ") + log)) << run.err.toStdString();
+        EXPECT_EQ(err.contains(QStringLiteral("Keine Antwort vom Tauchcomputer: kein einziges Byte empfangen.")), c.silent)
+            << run.err.toStdString();
+        const QStringList boxes = JsonStrings(object.value("messages"));
+        const auto named = [&](const QString& text) {
+            return text.startsWith(QStringLiteral("Der Tauchcomputer hat nicht geantwortet.")) &&
+                   text.contains(QStringLiteral("COM2 (%1)").arg(emulator.DevicePath())) &&
+                   text.endsWith(QStringLiteral("Protokoll dieser Übertragung: ") + log);
+        };
+        EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(), named), c.silent ? 1 : 0) << Text(boxes);
+        EXPECT_TRUE(run.err.contains("Der Tauchcomputer hat nicht geantwortet.") == c.silent) << run.err.toStdString();
     }
 }
 

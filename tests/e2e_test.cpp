@@ -97,10 +97,11 @@ TEST_P(EndToEnd, DownloadAtLinePaceWritesEveryDiveAsTheHandCheckedFile) {
     EXPECT_EQ(emulator.Commands().count(QStringLiteral("first dive (08 165)")), 1);
     EXPECT_EQ(emulator.Commands().count(QStringLiteral("next dive (09 165)")), 6);
     const QStringList messages = program.Messages();
-    EXPECT_EQ(LinesAfter(messages, QStringLiteral("Übertragung beendet."), 5),
+    EXPECT_EQ(LinesAfter(messages, QStringLiteral("Übertragung beendet."), 7),
               QStringList({QString(), QStringLiteral("Alle Tauchgänge wurden in das Datenformat von Lotwerk"),
                            QStringLiteral("umgewandelt und im Ordner"), program.window->Module().ProfileFolder,
-                           QStringLiteral("abgespeichert.")}));
+                           QStringLiteral("abgespeichert."),
+                           QStringLiteral("Ergebnis: 4 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}));
     EXPECT_FALSE(program.window->Module().comVyper().PortOpen());
     ExpectCommandPauses(emulator.Log(), 0);  // the session types the delay 0
 }
@@ -124,9 +125,12 @@ TEST_P(EndToEnd, OnlyNewDivesStopsAtTheFirstStoredDive) {
     EXPECT_EQ(program.window->lstFiles->Items(), QStringList{ProgramFileName(kDiveA)});
     EXPECT_EQ(emulator.Commands(), QStringList({QStringLiteral("first dive (08 165)"), QStringLiteral("next dive (09 165)")}));
     const QStringList messages = program.Messages();
-    EXPECT_EQ(LinesAfter(messages, QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."), 2),
+    EXPECT_EQ(LinesAfter(messages, QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."), 5),
               QStringList({QStringLiteral("~~~ >{{{°> ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~"),
-                           QStringLiteral("Übertragung unterbrochen.")}));
+                           QStringLiteral("Übertragung unterbrochen."),
+                           QStringLiteral("Nur neue Tauchgänge: beim ersten schon gespeicherten Tauchgang angehalten."),
+                           QStringLiteral("Ergebnis: 1 neu gespeichert, 1 schon vorhanden (nicht überschrieben), 0 verloren.")}));
+    EXPECT_TRUE(program.boxes.shown.empty());
     EXPECT_EQ(program.window->Module().DownloadState, 0);
     EXPECT_FALSE(program.window->Module().comVyper().PortOpen());
 }

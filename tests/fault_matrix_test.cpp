@@ -87,7 +87,8 @@ struct FaultRow {
     Pair<DownloadCell> download;
     Pair<SettingsCell> settings{};
     End end = End::ErrorLimit;
-    bool otherCable = false;  // the emulator behaves as the other interface type
+    bool otherCable = false;    // the emulator behaves as the other interface type
+    bool deviceSilent = false;  // not a byte came but the echo: one line and one box say so
 };
 
 const std::vector<GoldenDive> kAll = {kDiveA, kDiveB, kDiveC, kDiveD};
@@ -109,8 +110,11 @@ const QString kIncompleteRead[] = {
     QStringLiteral("Einstellungen unvollständig gelesen: 1 von 4 Speicherblöcken fehlt. Bitte noch einmal auslesen."),
     QStringLiteral("Einstellungen unvollständig gelesen: 2 von 4 Speicherblöcken fehlen. Bitte noch einmal auslesen."),
     QStringLiteral("Einstellungen unvollständig gelesen: 3 von 4 Speicherblöcken fehlen. Bitte noch einmal auslesen."),
+    QStringLiteral("Einstellungen unvollständig gelesen: 4 von 4 Speicherblöcken fehlen. Bitte noch einmal auslesen."),
 };
 const Pair<SettingsCell> kBlock1Unread = Same<SettingsCell>({{1}, 3, {}, 0});
+const QString kNothingCame = QStringLiteral("Keine Antwort vom Tauchcomputer: kein einziges Byte empfangen.");
+const QString kOnlyEcho = QStringLiteral("Keine Antwort vom Tauchcomputer: nur das Echo des Interfaces kam zurück.");
 const QStringList kNoiseLines = {"05 Zeichen empfangen. CRC Falsch", "04 Zeichen empfangen. CRC Falsch",
                                  "08 Zeichen empfangen. CRC Falsch"};
 
@@ -150,6 +154,22 @@ const FaultRow kRows[] = {
 
     // No answer to the request for B: one error; the device did not hear it, so 09 165 again brings B.
     {"SilentDevice", {"--silent=2"}, {"--silent=m32"}, Same<DownloadCell>({kAll, 3, {}, 0, true}), kBlock1Unread},
+
+    // The dive computer hears nothing (not in its transfer mode, the interface off its
+    // contacts): three requests for A, or the four memory reads, get no byte; the self-built
+    // interface still echoes. One line and one box name what to check; the settings read
+    // reports its four blocks as not read first.
+    {"DeviceNeverAnswers", {"--silent=1:3"}, {"--silent=m0", "--silent=m32", "--silent=m64", "--silent=m96"},
+     {{{{}, 3, {kNothingCame}, 0, false}, {{}, 3, {kOnlyEcho}, 0, false}}},
+     {{{{0, 1, 2, 3}, 3, {kNothingCame}, 0}, {{0, 1, 2, 3}, 3, {kOnlyEcho}, 0}}}, End::ErrorLimit, false, true},
+
+    // A and B come, then the device hears nothing more: three requests in vain end the
+    // download as the end of the memory would; no box, as the device did answer.
+    {"SilentAfterTwoDives", {"--silent=3:3"}, {}, Same<DownloadCell>({{kDiveA, kDiveB}, 3, {}, 0, true})},
+
+    // A and B come, C breaks off, then the device hears nothing more: C is named as lost,
+    // and there is no box about a silent device.
+    {"CutThenSilent", {"--cut=3:12", "--silent=4:3"}, {}, Same<DownloadCell>({{kDiveA, kDiveB}, 3, {kCut, Lost(3)}, 0, false})},
 
     // The device goes in the middle of C: C is named as lost, A and B are stored, the transfer
     // ends at once with one box. Settings: it goes during block 1: block 0 stays reported, one
@@ -275,6 +295,15 @@ void Finish(Program& program, EmulatorProcess& emulator, const FaultRow& row, in
     }
 }
 
+// One box for a dive computer that never answered: what to check, the port with its device.
+void ExpectSilentDeviceBox(const Program& program, const EmulatorProcess& emulator) {
+    ASSERT_EQ(program.boxes.shown.size(), 1u) << "one box, not a cascade";
+    const QString text = program.boxes.shown[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Der Tauchcomputer hat nicht geantwortet."))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("Übertragungsmodus"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("COM2 (%1)").arg(emulator.DevicePath()))) << qPrintable(text);
+}
+
 class FaultMatrixDownload : public ::testing::TestWithParam<Cell> {};
 class FaultMatrixSettings : public ::testing::TestWithParam<Cell> {};
 
@@ -308,9 +337,20 @@ TEST_P(FaultMatrixDownload, EndsAsTheCellSays) {
         ASSERT_EQ(program.boxes.shown.size(), 1u) << "one box, not a cascade";
         EXPECT_TRUE(program.boxes.shown[0].text.contains(emulator.DevicePath())) << qPrintable(program.boxes.shown[0].text);
         EXPECT_TRUE(program.boxes.shown[0].text.contains(QStringLiteral("Verbindung")));
+    } else if (row.deviceSilent) {
+        ExpectSilentDeviceBox(program, emulator);
     } else {
         EXPECT_TRUE(program.boxes.shown.empty());
     }
+    EXPECT_EQ(messages.count(kNothingCame) + messages.count(kOnlyEcho), row.deviceSilent ? 1 : 0) << Text(messages);
+    // The outcome in numbers closes every download: the files written, D kept, the dives
+    // named as lost.
+    const qsizetype lost = cell.lines.filter(QRegularExpression("^  verloren: ")).size();
+    EXPECT_EQ(messages.filter(QRegularExpression("^Ergebnis: ")),
+              QStringList{QStringLiteral("Ergebnis: %1 neu gespeichert, %2 schon vorhanden (nicht überschrieben), %3 verloren.")
+                              .arg(written.size())
+                              .arg(keptD ? 1 : 0)
+                              .arg(lost)});
     EXPECT_EQ(LinesAfter(messages, kKeptLabel, 1), keptD ? QStringList{ProgramFileName(kDiveD)} : QStringList{});
     EXPECT_EQ(messages.contains(kAllStored), cell.complete) << Text(messages);
     Finish(program, emulator, row, column, cell.lines, cell.badPackets);
@@ -330,11 +370,17 @@ TEST_P(FaultMatrixSettings, ReportsAsTheCellSays) {
     } else if (row.end == End::WrongInterface) {
         EXPECT_EQ(Text(report), Text(QStringList{cell.lines[0]}));
     } else {
-        EXPECT_EQ(Text(report), Text(ExpectedReport(cell.unread, cell.lastBlock)));
+        const QStringList silent = row.deviceSilent ? QStringList{cell.lines[0]} : QStringList{};
+        EXPECT_EQ(Text(report), Text(ExpectedReport(cell.unread, cell.lastBlock) + silent));
         EXPECT_EQ(program.window->Module().SettingsStep, cell.lastBlock + 1);
     }
     EXPECT_FALSE(program.Messages().contains(QStringLiteral("OK.")) && !cell.unread.empty()) << "no false OK.";
-    EXPECT_EQ(program.boxes.shown.size(), row.end == End::DeviceLost ? 1u : 0u);
+    if (row.deviceSilent) {
+        ExpectSilentDeviceBox(program, emulator);
+    } else {
+        EXPECT_EQ(program.boxes.shown.size(), row.end == End::DeviceLost ? 1u : 0u);
+    }
+    EXPECT_TRUE(program.Messages().filter(QRegularExpression("^Ergebnis: ")).isEmpty()) << "a settings read has no result line";
     EXPECT_TRUE(program.StoredFiles().isEmpty());
     Finish(program, emulator, row, column, cell.lines, cell.badPackets,
            row.settingsFault.contains(QStringLiteral("--faults-repeat")));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <deque>
 
 #include "platform/MessageBoxes.h"
@@ -48,6 +49,7 @@ public:
     double slowPacketGapMs = 0;
     int answered = -1;    // commands answered before the device falls silent; -1: all of them
     int spoiltDive = -1;  // the dive whose first packet has a wrong checksum
+    bool echo = false;    // the self-built interface: every byte sent comes back at once
     std::vector<int> commands;  // their first bytes
     std::function<void(int)> onSleep;  // after each pause of the program
     std::function<void()> onDoEvents;  // after each turn of the message loop
@@ -55,6 +57,9 @@ public:
 private:
     void OnOutput(const QByteArray& bytes) {
         if (command_.isEmpty()) line_.clear();  // a new command silences the line
+        for (const char byte : bytes) {
+            if (echo) line_.push_back({static_cast<double>(p_.waits.now), static_cast<unsigned char>(byte)});
+        }
         command_ += bytes;
         const int code = static_cast<unsigned char>(command_[0]);
         const bool silent = answered >= 0 && static_cast<int>(commands.size()) >= answered;
@@ -193,7 +198,9 @@ TEST(TransferControl, AClickDuringATickEndsItsExchangeAtOnce) {
         EXPECT_EQ(s.control.interval, running ? kControlTimerInterval : 0);
         EXPECT_EQ(s.p.serial.PortOpen(), running);
         if (running) continue;
-        EXPECT_EQ(s.messages.lines.mid(s.messages.lines.size() - 2), (QStringList{kActivityOne, kStopped}));
+        EXPECT_EQ(s.messages.lines.mid(s.messages.lines.size() - 3),
+                  (QStringList{kActivityOne, kStopped,
+                               QStringLiteral("Ergebnis: 0 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}));
         EXPECT_EQ(s.messages.selected, s.messages.lines.size() - 1);
         if (c.pause > 0) {
             EXPECT_EQ(s.p.waits.sleeps.back(), c.pause) << "a pause waited after the click";
@@ -409,24 +416,26 @@ TEST(TransferMessages, OnlyTheProgramsOwnAdditionsAreNotes) {
         QStringList notes;
     } cases[] = {
         {"settings read, every block answered", true, {}, {}},
-        {"download, five dives", false, {}, {}},
+        {"download, five dives", false, {},
+         {QStringLiteral("Ergebnis: 5 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}},
         {"settings read, silent device", true, [](Session& s) { s.device.answered = 0; },
          {QStringLiteral("Speicherblock 1 (Adresse 0 bis 31) konnte nicht gelesen werden."),
           QStringLiteral("Speicherblock 2 (Adresse 32 bis 63) konnte nicht gelesen werden."),
           QStringLiteral("Speicherblock 3 (Adresse 64 bis 95) konnte nicht gelesen werden."),
           QStringLiteral("Speicherblock 4 (Adresse 96 bis 127) konnte nicht gelesen werden."),
           QStringLiteral("Einstellungen unvollständig gelesen: 4 von 4 Speicherblöcken fehlen. Bitte noch einmal auslesen."),
-          logLine}},
+          QStringLiteral("Keine Antwort vom Tauchcomputer: kein einziges Byte empfangen."), logLine}},
         {"download, the second dive spoilt", false, [](Session& s) { s.device.spoiltDive = 1; },
          {QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen."),
           QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: 4 Tauchgänge gespeichert, 1 Tauchgang verloren:"),
           QStringLiteral("  verloren: der 2. Tauchgang, vom neuesten an gezählt (vom 14.07.2024, 14:05 Uhr)"),
-          QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\"."), logLine}},
+          QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\"."),
+          QStringLiteral("Ergebnis: 4 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 1 verloren."), logLine}},
         {"download, the self-built interface chosen, the cable does not echo", false,
          [](Session& s) { s.choices.interfaceText = kInterfaceSelfBuilt; },
          {QStringLiteral("Das Interface sendet kein Echo: bitte \"Original Suunto (ohne Echo)\" wählen und die "
                          "Übertragung neu starten."),
-          logLine}},
+          QStringLiteral("Ergebnis: 0 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren."), logLine}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -443,5 +452,158 @@ TEST(TransferMessages, OnlyTheProgramsOwnAdditionsAreNotes) {
             if (c.notes.contains(line)) inList << line;
         }
         EXPECT_EQ(Text(inList), Text(c.notes));
+    }
+}
+
+// A dive computer that sends nothing at all (the self-built interface's echo aside) is named
+// once the transfer has run to its own end: one note in the list and one box that says what
+// to check, the port with its device and the log. A device that answered at first keeps its
+// own messages, and a Stop gets no box.
+TEST(TransferControl, ASilentDiveComputerIsNamedOnce) {
+    const QString checks = QStringLiteral(
+        "Der Tauchcomputer hat nicht geantwortet. Bitte prüfen:\n"
+        "1. Ist der Tauchcomputer im Übertragungsmodus?\n"
+        "2. Sitzt das Interface fest auf den Kontakten des Tauchcomputers?\n"
+        "3. Steckt das Interface an COM2 (/dev/ttyUSB0)?\n\n"
+        "Protokoll dieser Übertragung: /state/transfer.log");
+    const QString nothing = QStringLiteral("Keine Antwort vom Tauchcomputer: kein einziges Byte empfangen.");
+    const QString echoOnly = QStringLiteral("Keine Antwort vom Tauchcomputer: nur das Echo des Interfaces kam zurück.");
+    const struct {
+        const char* name;
+        bool settings;
+        bool selfBuilt;
+        int answered;
+        bool stopInSecondExchange;
+        QString line;  // empty: no such line and no box
+    } cases[] = {
+        {"settings read, original interface", true, false, 0, false, nothing},
+        {"settings read, self-built interface", true, true, 0, false, echoOnly},
+        {"download, original interface", false, false, 0, false, nothing},
+        {"download, self-built interface", false, true, 0, false, echoOnly},
+        {"download, two dives and then silence", false, false, 2, false, {}},
+        {"settings read, two blocks and then silence", true, true, 2, false, {}},
+        {"download, Stop while the device is silent", false, false, 0, true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlacedLog log;
+        Session s(&log);
+        s.p.serial.deviceName = QStringLiteral("/dev/ttyUSB0");
+        s.device.answered = c.answered;
+        s.device.echo = c.selfBuilt;
+        if (c.selfBuilt) s.choices.interfaceText = kInterfaceSelfBuilt;
+        s.device.onSleep = [&s, &c](int) {
+            if (c.stopInSecondExchange && s.device.commands.size() == 2 && s.m.TransferActive) cmdStop_Click(s.m);
+        };
+        s.Start(c.settings);
+        s.RunTicks();
+        EXPECT_FALSE(s.m.TransferActive);
+        EXPECT_EQ(s.ProfileFiles().size(), !c.settings && c.answered > 0 ? c.answered : 0);
+        const bool named = !c.line.isEmpty();
+        EXPECT_EQ(s.messages.lines.count(nothing) + s.messages.lines.count(echoOnly), named ? 1 : 0);
+        if (named) {
+            EXPECT_TRUE(s.messages.notes.contains(c.line));
+        }
+        ASSERT_EQ(s.p.boxes.shown.size(), named ? 1u : 0u);
+        if (!named) continue;
+        EXPECT_EQ(s.p.boxes.shown[0].text, checks);
+        EXPECT_EQ(s.p.boxes.shown[0].style, style::Critical);
+        // The described closing lines stay, the note follows them.
+        const QStringList described = c.settings ? QStringList{QStringLiteral("Speicherblock 4 (Adresse 96 bis 127) konnte nicht gelesen werden."),
+                                                               kActivityOne}
+                                                 : QStringList{QString(), kEnded, QString()};
+        const qsizetype at = s.messages.lines.indexOf(c.line);
+        ASSERT_GE(at, 3);
+        EXPECT_EQ(s.messages.lines.mid(at - 3, described.size()), described);
+    }
+}
+
+// Every download ends with its outcome in numbers after the described closing lines: files
+// written (an overwritten one too), dives stored before and kept, dives lost.
+TEST(TransferControl, EveryDownloadEndsWithItsResult) {
+    const QString onlyNew = QStringLiteral("Nur neue Tauchgänge: beim ersten schon gespeicherten Tauchgang angehalten.");
+    const QString summaryEnd = QStringLiteral("abgespeichert.");
+    const auto result = [](const char* counts) {
+        return QStringLiteral("Ergebnis: %1").arg(QString::fromUtf8(counts));
+    };
+    const struct {
+        const char* name;
+        int storedBefore;  // the newest dives stored by an earlier download are the oldest ones
+        std::function<void(Session&)> setUp;
+        QStringList tail;
+        int boxes;
+    } cases[] = {
+        {"all new", 0, {}, {summaryEnd, result("5 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}, 0},
+        {"three stored before, never overwrite", 3, {},
+         {summaryEnd, result("2 neu gespeichert, 3 schon vorhanden (nicht überschrieben), 0 verloren.")}, 0},
+        {"all stored before, asked: yes once, then no", 5,
+         [](Session& s) {
+             s.choices.overwrite = OverwritePolicy::Ask;
+             s.p.boxes.answers = {answer::Yes, answer::No};
+         },
+         {summaryEnd, result("1 neu gespeichert, 4 schon vorhanden (nicht überschrieben), 0 verloren.")}, 5},
+        {"the second dive lost", 0, [](Session& s) { s.device.spoiltDive = 1; },
+         {QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\"."),
+          result("4 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 1 verloren.")},
+         0},
+        {"only new dives, three stored before", 3, [](Session& s) { s.choices.onlyNew = true; },
+         {QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."), kActivityOne, kStopped, onlyNew,
+          result("2 neu gespeichert, 1 schon vorhanden (nicht überschrieben), 0 verloren.")},
+         0},
+        {"two dives asked for", 0, [](Session& s) { s.choices.diveCountText = QStringLiteral("2"); },
+         {QStringLiteral("~~~~~~~~~ >{{{°> ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~"), result("2 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")},
+         1},
+        {"Stop in the third exchange", 0,
+         [](Session& s) {
+             s.device.onSleep = [&s](int) {
+                 if (s.device.commands.size() == 3 && s.m.TransferActive) cmdStop_Click(s.m);
+             };
+         },
+         {kActivityOne, kStopped, result("2 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        if (c.storedBefore > 0) {
+            s.Start(false);
+            s.RunTicks();
+            QStringList names = s.ProfileFiles();
+            ASSERT_EQ(names.size(), 5);
+            // The two newest dives are 15 and 14 July; the others are kept on disk.
+            for (const QString& name : names) {
+                if (c.storedBefore < 5 && (name.contains(QStringLiteral("-15 ")) || name.contains(QStringLiteral("-14 ")))) {
+                    QFile::remove(JoinPath(s.m.ProfileFolder, name));
+                }
+            }
+            ASSERT_EQ(s.ProfileFiles().size(), c.storedBefore);
+            s.messages.lines.clear();
+        }
+        if (c.setUp) c.setUp(s);
+        s.Start(false);
+        s.RunTicks();
+        EXPECT_FALSE(s.m.TransferActive);
+        ASSERT_GE(s.messages.lines.size(), c.tail.size());
+        EXPECT_EQ(Text(s.messages.lines.mid(s.messages.lines.size() - c.tail.size())), Text(c.tail));
+        EXPECT_EQ(s.messages.notes.last(), c.tail.last());
+        EXPECT_EQ(s.messages.selected, s.messages.lines.size() - 1);
+        EXPECT_EQ(s.p.boxes.shown.size(), static_cast<std::size_t>(c.boxes));
+    }
+}
+
+// A port that refuses the commands has its own box each time; the dive computer, which never
+// heard a command, is not blamed for its silence.
+TEST(TransferControl, ARefusedCommandIsNoSilentDiveComputer) {
+    for (bool settings : {false, true}) {
+        SCOPED_TRACE(settings ? "settings read" : "download");
+        Session s;
+        s.Start(settings);
+        s.p.serial.SetPortOpen(false);
+        s.RunTicks();
+        EXPECT_FALSE(s.m.TransferActive);
+        ASSERT_FALSE(s.p.boxes.shown.empty());
+        for (const auto& box : s.p.boxes.shown) {
+            EXPECT_EQ(box.text, QStringLiteral("Nur möglich, wenn Schnittstelle anprechbar ist."));
+        }
+        EXPECT_TRUE(s.messages.lines.filter(QStringLiteral("Keine Antwort vom Tauchcomputer")).isEmpty());
     }
 }

@@ -22,7 +22,7 @@ struct TransferOutcome {
     QStringList reportLines;     // the message list's lines from the start on
     QStringList boxes;           // the texts the window would have shown in message boxes
     QStringList storedPaths;     // the profile files written, in order
-    QStringList skippedPaths;    // dives stored before and kept ("never" overwrite)
+    QStringList skippedPaths;    // dives stored before and kept ("never" overwrite, the only-new stop's dive)
     QStringList fileFailures;    // why a profile file could not be written
     std::vector<LostDive> lost;  // dives the device sent that did not reach the disk
     bool lineDisturbed = false;  // noise hid whether every dive came

@@ -70,11 +70,11 @@ TransferOutcome RunTransfer(const TransferSetup& setup, SettingsStore& settings,
     m.ProfileFolder = setup.profileFolder;
 
     // The core looks at a dive's file just before it decides; a stored dive that is kept is
-    // the one the decision skips.
+    // the one the decision skips, or the one that stops a download of new dives only (as the
+    // result line counts them).
     files.onExisting = [&](const QString& path) {
-        if (DecideStorage(true, choices.OnlyNewDives(), choices.Overwrite()) == StorageDecision::SkipStored) {
-            out.skippedPaths << path;
-        }
+        const StorageDecision decision = DecideStorage(true, choices.OnlyNewDives(), choices.Overwrite());
+        if (decision == StorageDecision::SkipStored || decision == StorageDecision::StopTransfer) out.skippedPaths << path;
     };
 
     QElapsedTimer clock;

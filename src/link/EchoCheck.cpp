@@ -52,6 +52,12 @@ EchoVerdict JudgeEcho(const QByteArray& sent, const QByteArray& head, int16_t in
     return head.startsWith(sent) ? EchoVerdict::CableEchoes : EchoVerdict::AsChosen;
 }
 
+qsizetype EchoLength(const QByteArray& sent, const QByteArray& head) {
+    qsizetype n = 0;
+    while (n < sent.size() && n < head.size() && sent[n] == head[n]) ++n;
+    return n;
+}
+
 QString WrongInterfaceLine(EchoVerdict verdict) {
     switch (verdict) {
     case EchoVerdict::CableEchoes:

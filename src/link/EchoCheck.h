@@ -19,6 +19,10 @@ enum class EchoVerdict {
 // are all the line carried, so that noise is not taken for a wrong cable. Pure.
 EchoVerdict JudgeEcho(const QByteArray& sent, const QByteArray& head, int16_t interfaceType, bool lineQuiet);
 
+// How many bytes at the start of `head` repeat the command `sent`: the echo of an echoing
+// cable, 0 when none came back. Pure.
+qsizetype EchoLength(const QByteArray& sent, const QByteArray& head);
+
 // The one line that tells the user which interface type to choose.
 QString WrongInterfaceLine(EchoVerdict verdict);
 

@@ -32,12 +32,14 @@ StorageOutcome ApplyStorageDecision(VyperComm& m, const ProfileTarget& target) {
     case StorageDecision::StopTransfer:
         NoteInLog(m, QStringLiteral("Datei gibt es schon, nur neue Tauchgänge gewünscht: ") + target.FileName);
         m.seams.messages.AddLineShown(QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."));
+        ++m.DivesKept;
         StopTransfer(m, TransferEndCause::OnlyNew);
         return StorageOutcome::Stop;
     case StorageDecision::SkipStored:
         NoteInLog(m, QStringLiteral("Datei gibt es schon, nicht überschrieben: ") + target.FileName);
         m.seams.messages.AddItem(QStringLiteral("Dieser Tauchgang wurde bereits abgespeichert:"));
         m.seams.messages.AddLineShown(target.FileName);
+        ++m.DivesKept;
         ShowActivityForDive(m);
         return StorageOutcome::Skip;
     case StorageDecision::AskUser:
@@ -50,6 +52,7 @@ StorageOutcome ApplyStorageDecision(VyperComm& m, const ProfileTarget& target) {
         return StorageOutcome::Store;
     }
     NoteInLog(m, QStringLiteral("Datei gibt es schon, Überschreiben abgelehnt: ") + target.FileName);
+    ++m.DivesKept;
     ShowActivityForDive(m);
     return StorageOutcome::Skip;
 }

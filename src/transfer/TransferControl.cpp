@@ -53,9 +53,13 @@ void ResetCounters(VyperComm& m) {
     m.DivesConverted = 0;
     m.DiveAnswers = 0;
     m.DivesStored = 0;
+    m.DivesKept = 0;
     m.LostDives.clear();
     m.LineDisturbed = false;
     m.SettingsBlocksMissing = 0;
+    m.DeviceAnswered = false;
+    m.EchoSeen = false;
+    m.CommandRefused = false;
 }
 
 // Steps shared by both starts once the port is open.
@@ -181,6 +185,18 @@ bool EndedByLinkTrouble(VyperComm& m) {
     return false;
 }
 
+// Notes whether the exchange brought anything beyond the echo of its command, and whether
+// the command went out whole (a port that refused it has a box of its own, and the device
+// cannot be blamed for not answering); `takenBefore` is the receive count before the command.
+void NoteWhatCameBack(VyperComm& m, uint32_t takenBefore) {
+    // "05 00 address length" and "08 165" / "09 165", each with its checksum byte.
+    const qsizetype whole = m.DownloadState == 1 ? 5 : m.DownloadState == 2 ? 3 : 0;
+    if (m.SentCommand.size() < whole) m.CommandRefused = true;
+    const qsizetype echo = EchoLength(m.SentCommand, m.AnswerHead);
+    if (echo > 0) m.EchoSeen = true;
+    if (m.RxBytesTaken - takenBefore > static_cast<uint32_t>(echo)) m.DeviceAnswered = true;
+}
+
 // One exchange of a tick: the command, the wait for its answer and the evaluation.
 void RunExchange(VyperComm& m) {
     StopControlTimer(m);
@@ -188,6 +204,7 @@ void RunExchange(VyperComm& m) {
     m.PollHoldGivenUp = false;
     m.PollHeldSince = -1;
     const uint32_t generation = m.TransferGeneration;
+    const uint32_t takenBefore = m.RxBytesTaken;
     SendNextCommand(m);
     const int64_t waitStart = m.platform.waits.MonotonicMs();
     const uint32_t bytesBefore = m.RxBytesTaken;
@@ -196,6 +213,7 @@ void RunExchange(VyperComm& m) {
     // tick's any more: nothing of it is evaluated.
     if (m.TransferGeneration != generation) return;
     NoteWaitEnd(m, m.WaitOutcome, waitStart, bytesBefore);
+    NoteWhatCameBack(m, takenBefore);
     if (EndedByLinkTrouble(m)) return;
     switch (m.DownloadState) {
     case 1: EvaluateSettingsBlock(m); break;
@@ -222,6 +240,7 @@ void cmdDownload_Click(VyperComm& m) {
     ResetCounters(m);
     PrepareLabelsAndReception(m);
     m.DownloadState = 2;
+    m.TransferKind = 2;
     ++m.TransferGeneration;
     SetTransferActive(m, true);
     StartControlTimer(m);
@@ -233,6 +252,7 @@ void cmdGetVyperSettings_Click(VyperComm& m) {
     if (!OpenPortForStart(m, 1)) return;
     PrepareLabelsAndReception(m);
     m.DownloadState = 1;
+    m.TransferKind = 1;
     m.SettingsStep = 0;
     AddLine(m, QStringLiteral("Lese Speicher von Vyper..."));
     SelectLastLine(m);

@@ -2,6 +2,7 @@
 
 #include "platform/MessageBoxes.h"
 #include "transfer/TransferLogging.h"
+#include "transfer/TransferResult.h"
 
 namespace vyper {
 
@@ -34,8 +35,10 @@ void SetTransferActive(VyperComm& m, bool active) {
 void TransferEnded(VyperComm& m, TransferEndCause cause) {
     if (!m.TransferActive) return;
     m.LastEndCause = cause;
+    ReportTransferResult(m, cause);
     FinishTransferLog(m, cause);
     SetTransferActive(m, false);
+    if (DeviceStayedSilent(cause, m)) ShowSilentDeviceBox(m);
 }
 
 QStringList LostDiveLines(int stored, const std::vector<LostDive>& lost, bool disturbed) {
@@ -68,12 +71,10 @@ void ReportLostDives(VyperComm& m) {
 }
 
 void EndTransferDeviceLost(VyperComm& m) {
-    const QString device = m.comVyper().DeviceName();
+    const QString where = PortWithDevice(m);
     StopAndClose(m);
     ReportLostDives(m);
     TransferEnded(m, TransferEndCause::DeviceLost);
-    const QString where = device.isEmpty() ? QStringLiteral("COM%1").arg(m.CommPortNumber)
-                                           : QStringLiteral("COM%1 (%2)").arg(m.CommPortNumber).arg(device);
     m.platform.boxes.Show(QStringLiteral("Die Verbindung zum Tauchcomputer an %1 ist abgerissen: das Gerät ist nicht "
                                          "mehr da (Kabel abgezogen?). Die Übertragung wurde beendet; bereits "
                                          "gespeicherte Tauchgänge bleiben erhalten.")

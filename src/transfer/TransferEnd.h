@@ -11,9 +11,10 @@ namespace vyper {
 // Marks a transfer as running or ended and tells the window (OnTransferActiveChanged).
 void SetTransferActive(VyperComm& m, bool active);
 
-// Ends a running transfer for `cause`: keeps the cause (LastEndCause), closes its log
-// (FinishTransferLog), then marks it as ended (SetTransferActive false). Does nothing when
-// no transfer runs.
+// Ends a running transfer for `cause`: keeps the cause (LastEndCause), adds its closing
+// notes (ReportTransferResult), closes its log (FinishTransferLog), marks it as ended
+// (SetTransferActive false) and, when the dive computer never answered, shows the box that
+// says what to check. Does nothing when no transfer runs.
 void TransferEnded(VyperComm& m, TransferEndCause cause);
 
 // The closing lines about dives that did not reach the disk: how many were stored and

@@ -71,11 +71,23 @@ struct TransferState {
     // Dive answers of this download, counted from the newest: a lost dive is named by it.
     int32_t DiveAnswers = 0;
     int16_t DivesStored = 0;
+    // Dives that were stored already and stayed untouched ("Nie", the answer "Nein", the
+    // only-new stop's dive).
+    int32_t DivesKept = 0;
     std::vector<LostDive> LostDives;
     // Set when an answer drowned in noise: the download cannot be known to be complete.
     bool LineDisturbed = false;
     // Settings read: blocks without a good reply.
     int16_t SettingsBlocksMissing = 0;
+    // The running or last transfer: 1 settings read, 2 download (DownloadState goes back to
+    // 0 when a transfer is stopped).
+    int16_t TransferKind = 0;
+    // Set once an exchange of this transfer brought a byte beyond the echo of its command,
+    // and once an echo came back at all.
+    bool DeviceAnswered = false;
+    bool EchoSeen = false;
+    // Set when a command of this transfer could not be sent whole.
+    bool CommandRefused = false;
 };
 
 }  // namespace vyper
