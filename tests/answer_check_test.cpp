@@ -166,3 +166,21 @@ TEST(DamagedAnswers, ADiveWithASpoiltPacketIsDiscardedWhereverThePacketLies) {
                   QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen."));
     }
 }
+
+// The echo is what comes back of the command in front of everything else; an answer that
+// starts like the command by chance stops counting where it differs.
+TEST(EchoCheck, EchoLengthCountsTheCommandComingBack) {
+    const QByteArray read = Bytes({0x05, 0x00, 0x20, 0x20, 0x05});
+    const struct {
+        const char* name;
+        QByteArray head;
+        qsizetype echo;
+    } cases[] = {
+        {"nothing came", {}, 0},
+        {"the whole echo, then the answer", read + Bytes({0x05, 0x00, 0x20}), 5},
+        {"the echo still coming", Bytes({0x05, 0x00}), 2},
+        {"an answer without echo", Bytes({0x09, 0x20, 0x01}), 0},
+        {"an echo spoilt in its third byte", Bytes({0x05, 0x00, 0x21, 0x20, 0x05}), 2},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EchoLength(read, c.head), c.echo) << c.name;
+}

@@ -402,6 +402,14 @@ public:
 
 std::string Text(const QStringList& lines) { return lines.join(QLatin1Char('\n')).toStdString(); }
 
+// A download of every dive, its lines forgotten: the dives are stored before the next one.
+void DownloadBefore(Session& s) {
+    s.Start(false);
+    s.RunTicks();
+    s.messages.lines.clear();
+    s.messages.notes.clear();
+}
+
 }  // namespace
 
 // The lines that the program adds beyond its described texts are notes, which a window may
@@ -431,6 +439,16 @@ TEST(TransferMessages, OnlyTheProgramsOwnAdditionsAreNotes) {
           QStringLiteral("  verloren: der 2. Tauchgang, vom neuesten an gezählt (vom 14.07.2024, 14:05 Uhr)"),
           QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\"."),
           QStringLiteral("Ergebnis: 4 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 1 verloren."), logLine}},
+        // The described texts about stored dives stay plain lines.
+        {"download, every dive stored before, never overwrite", false, [](Session& s) { DownloadBefore(s); },
+         {QStringLiteral("Ergebnis: 0 neu gespeichert, 5 schon vorhanden (nicht überschrieben), 0 verloren.")}},
+        {"download, only new dives, every dive stored before", false,
+         [](Session& s) {
+             DownloadBefore(s);
+             s.choices.onlyNew = true;
+         },
+         {QStringLiteral("Nur neue Tauchgänge: beim ersten schon gespeicherten Tauchgang angehalten."),
+          QStringLiteral("Ergebnis: 0 neu gespeichert, 1 schon vorhanden (nicht überschrieben), 0 verloren.")}},
         {"download, the self-built interface chosen, the cable does not echo", false,
          [](Session& s) { s.choices.interfaceText = kInterfaceSelfBuilt; },
          {QStringLiteral("Das Interface sendet kein Echo: bitte \"Original Suunto (ohne Echo)\" wählen und die "
