@@ -2,7 +2,8 @@
 // (the emulated dive computer, see scripts/screenshots.sh) as a user would, and saves
 //   main-settings.png  the main window after "Vyper Einstellungen auslesen",
 //   main-download.png  the main window after "Tauchgangsdaten übertragen",
-//   viewer.png         the viewer with the first downloaded dive,
+//   viewer.png         the viewer, somewhat enlarged, with the downloaded dive of the most
+//                      markers and a readout where the mouse stands,
 //   logbook.png        the logbook with every stored dive.
 // The settings (which device COM2 is) and the profile folder come from the XDG folders, as
 // for the program itself.
@@ -14,7 +15,9 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QImageWriter>
+#include <QMouseEvent>
 #include <QPixmap>
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/PortDevices.h"
@@ -26,6 +29,8 @@
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
 #include "platform/Waits.h"
+#include "profiles/ProfileReader.h"
+#include "profiles/StoredDive.h"
 #include "ui/logbook/frmLogbook.h"
 #include "ui/main/frmVyper.h"
 #include "ui/viewer/frmShowDive.h"
@@ -71,6 +76,22 @@ bool Save(QWidget* widget, const QString& path) {
     return false;
 }
 
+// The row of the main window's file list whose dive has the most markers (the first of
+// equals), so that the viewer's picture shows them.
+int MostMarkers(vyper::frmVyper& window) {
+    int best = 0, most = -1;
+    for (int row = 0; row < window.lstFiles->ListCount(); ++row) {
+        const QString path = vyper::ProfilePath(window.Module().platform.app.programFolder, window.lstFiles->item(row)->text());
+        const auto read = vyper::ReadStoredDiveFile(path, vyper::ProfileDetail::WithEntries);
+        const auto* dive = std::get_if<vyper::StoredDive>(&read);
+        if (dive == nullptr) continue;
+        const auto markers = std::count_if(dive->record.Entries.begin(), dive->record.Entries.end(),
+                                           [](const vyper::ProfileEntry& e) { return e.IsMarker(); });
+        if (markers > most) most = static_cast<int>(markers), best = row;
+    }
+    return best;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -103,7 +124,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "Keine Tauchgänge geladen.\n");
         return 1;
     }
-    window.lstFiles->SetListIndex(0);
+    window.lstFiles->SetListIndex(MostMarkers(window));
     vyper::frmShowDive viewer(window.ViewerSourceOf(), &window);
     viewer.show();
     QElapsedTimer clock;
@@ -112,6 +133,13 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     if (viewer.Activations() == 0 || viewer.Unloaded()) return 1;
+    viewer.resize(760, 520);
+    // The mouse three fifths across the plot: the readout at the sample there.
+    const QPointF at(viewer.picDive->width() * 0.6, viewer.picDive->height() * 0.5);
+    QMouseEvent move(QEvent::MouseMove, at, viewer.picDive->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(viewer.picDive, &move);
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     if (!Save(&viewer, out.filePath(QStringLiteral("viewer.png")))) return 1;
     viewer.cmdClose_Click();
 
