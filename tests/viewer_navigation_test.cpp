@@ -195,6 +195,14 @@ TEST(ShowDiveWindow, KeysReachThePlotStepAndCloseButEnterClosesNothing) {
         EXPECT_TRUE(v.isVisible());
         EXPECT_FALSE(v.Unloaded());
     }
+    // Enter on a button that has the focus presses nothing either; the space bar does.
+    v.cmdPrevious->setFocus();
+    QTest::keyClick(v.cmdPrevious, Qt::Key_Return);
+    EXPECT_EQ(v.ShownFile(), QStringLiteral("a.txt"));
+    EXPECT_FALSE(v.Unloaded());
+    QTest::keyClick(v.cmdPrevious, Qt::Key_Space);
+    EXPECT_EQ(v.ShownFile(), QStringLiteral("c.txt"));
+    QTest::keyClick(v.picDive, Qt::Key_PageDown);
     QTest::keyClick(v.picDive, Qt::Key_PageUp);
     EXPECT_EQ(v.ShownFile(), QStringLiteral("c.txt"));
     QTest::keyClick(v.picDive, Qt::Key_PageUp);  // the oldest: nothing happens
