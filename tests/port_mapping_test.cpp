@@ -5,6 +5,7 @@
 #include "platform/SerialDevices.h"
 #include "platform/SettingsStore.h"
 #include "support/FakeDevices.h"
+#include "support/MainWindow.h"
 #include "ui/main/PortMappingDialog.h"
 
 using namespace vyper;
@@ -156,4 +157,93 @@ TEST(SerialDeviceChoices, WithoutLinksTheDeviceFileIsThePath) {
         EXPECT_EQ(choices[0].path, usb);
         EXPECT_EQ(choices[1].path, unplugged);
     }
+}
+
+namespace {
+
+const QString kMissing = QStringLiteral(
+    "Schnittstelle COM2: Das Gerät /dev/ttyS1 ist nicht vorhanden. Bitte prüfen Sie, ob das Interface angeschlossen "
+    "und die richtige Schnittstelle gewählt ist.");
+const SerialDeviceChoice kFtdi{"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0", "/dev/ttyUSB0",
+                               "FT232R USB UART (FTDI, Nr. A12345) – /dev/ttyUSB0"};
+const SerialDeviceChoice kCp2102{"/dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0", "/dev/ttyUSB1",
+                                 "CP2102 USB to UART Bridge Controller (Silicon Labs) – /dev/ttyUSB1"};
+const SerialDeviceChoice kBuiltIn0{"/dev/ttyS0", "/dev/ttyS0", "Eingebaute Schnittstelle – /dev/ttyS0"};
+const SerialDeviceChoice kBuiltIn1{"/dev/ttyS1", "/dev/ttyS1", "Eingebaute Schnittstelle – /dev/ttyS1"};
+
+}  // namespace
+
+// A download on COM2, whose built-in port has no device: the box names the adapters that are
+// present; with exactly one it offers to give it to COM2, and Ja stores it as the device
+// chooser does and starts the download at once.
+TEST(OpenPortFailure, NamesTheAdaptersAndOffersTheOnlyOne) {
+    const QString one = kMissing + QStringLiteral(
+        "\n\nAngeschlossen ist dieser serielle Adapter:\n    FT232R USB UART (FTDI, Nr. A12345) – /dev/ttyUSB0\n\n"
+        "Soll COM2 künftig diesen Adapter öffnen? Mit „Ja“ wird das gespeichert, wie mit der Schaltfläche „…“ neben "
+        "dem COM-Feld, und die Übertragung startet gleich noch einmal.");
+    const QString two = kMissing + QStringLiteral(
+        "\n\nAngeschlossen sind diese seriellen Adapter:\n    FT232R USB UART (FTDI, Nr. A12345) – /dev/ttyUSB0\n"
+        "    CP2102 USB to UART Bridge Controller (Silicon Labs) – /dev/ttyUSB1\n\n"
+        "Welches Gerät COM2 öffnet, legt die Schaltfläche „…“ neben dem COM-Feld fest.");
+    const struct {
+        const char* name;
+        std::vector<SerialDeviceChoice> devices;
+        SerialFailureKind kind;
+        int answer;  // to a question
+        QString text;
+        int style;
+        QString stored;  // COM2 of section "Ports" afterwards
+        bool started;
+    } cases[] = {
+        {"no adapter", {kBuiltIn0, kBuiltIn1}, SerialFailureKind::PortMissing, answer::Yes, kMissing,
+         style::Critical | style::OkOnly, "", false},
+        {"one adapter, Ja", {kFtdi, kBuiltIn0, kBuiltIn1}, SerialFailureKind::PortMissing, answer::Yes, one,
+         style::Question | style::YesNo, kFtdi.path, true},
+        {"one adapter, Nein", {kFtdi, kBuiltIn0}, SerialFailureKind::PortMissing, answer::No, one,
+         style::Question | style::YesNo, "", false},
+        {"a built-in port without a chip", {kFtdi, kBuiltIn1}, SerialFailureKind::Other, answer::No,
+         QStringLiteral("/dev/ttyS1: Eingabe-/Ausgabefehler") + one.mid(kMissing.size()),
+         style::Question | style::YesNo, "", false},
+        {"two adapters", {kFtdi, kCp2102, kBuiltIn0}, SerialFailureKind::PortMissing, answer::Yes, two,
+         style::Critical | style::OkOnly, "", false},
+        {"the port is busy", {kFtdi}, SerialFailureKind::PortBusy, answer::Yes,
+         "Schnittstelle COM2: wird bereits von einem anderem Programm oder Prozess verwendet.",
+         style::Critical | style::OkOnly, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vyper::testing::MainWindow t;
+        t.p.devices = c.devices;
+        t.p.boxes.answers = {c.answer};
+        t.p.serial.failNextOpen = std::make_unique<SerialFailure>(
+            c.kind, "/dev/ttyS1",
+            c.kind == SerialFailureKind::PortMissing ? "/dev/ttyS1: Datei oder Verzeichnis nicht gefunden"
+                                                     : "/dev/ttyS1: Eingabe-/Ausgabefehler");
+        t.w.cmdDownload->click();
+        ASSERT_EQ(t.p.boxes.shown.size(), 1u);
+        EXPECT_EQ(t.p.boxes.shown[0].text.toStdString(), c.text.toStdString());
+        EXPECT_EQ(t.p.boxes.shown[0].style, c.style);
+        EXPECT_EQ(t.p.settings.Load("Ports", "COM2"), c.stored);
+        EXPECT_EQ(t.m.TransferActive, c.started);
+        EXPECT_EQ(t.p.serial.opens, c.started ? 1 : 0);
+        EXPECT_EQ(t.m.DownloadState, c.started ? 2 : 0);
+    }
+}
+
+// COM2 already opens the only adapter, and that adapter fails: nothing is offered, so a
+// second failure can never ask again.
+TEST(OpenPortFailure, TheAdapterThatFailedIsNotOffered) {
+    vyper::testing::MainWindow t;
+    t.p.devices = {kFtdi, kBuiltIn1};
+    StoreDevicePath(t.p.settings, 2, kFtdi.path);
+    t.p.serial.failNextOpen =
+        std::make_unique<SerialFailure>(SerialFailureKind::PortMissing, kFtdi.path, "nicht gefunden");
+    t.w.cmdGetVyperSettings->click();
+    ASSERT_EQ(t.p.boxes.shown.size(), 1u);
+    EXPECT_EQ(t.p.boxes.shown[0].style, style::Critical | style::OkOnly);
+    EXPECT_EQ(t.p.boxes.shown[0].text, QStringLiteral("Schnittstelle COM2: Das Gerät %1 ist nicht vorhanden. Bitte "
+                                                      "prüfen Sie, ob das Interface angeschlossen und die richtige "
+                                                      "Schnittstelle gewählt ist.")
+                                           .arg(kFtdi.path));
+    EXPECT_FALSE(t.m.TransferActive);
 }

@@ -6,6 +6,7 @@
 #include "link/SerialSession.h"
 #include "text/NumberText.h"
 #include "transfer/ConvertProfileBuffer.h"
+#include "transfer/OpenPortAdvice.h"
 #include "transfer/ReplyWait.h"
 #include "transfer/SettingsReport.h"
 #include "transfer/TransferEnd.h"
@@ -41,8 +42,8 @@ bool OpenPortForStart(VyperComm& m, int16_t kind) {
         m.seams.timChkRxDone.SetInterval(kReceivePollInterval);
         return true;
     } catch (const RuntimeFailure& failure) {
-        ReportOpenCommPortFailure(m, failure);
-        return false;
+        // The one adapter present, given to the port at the user's word, is tried at once.
+        return ReportOpenPortFailure(m, failure) && OpenPortForStart(m, kind);
     }
 }
 
