@@ -22,6 +22,7 @@
 #include "support/Fakes.h"
 #include "support/MainWindow.h"
 #include "ui/logbook/frmLogbook.h"
+#include "ui/main/HelpWindow.h"
 #include "ui/viewer/frmShowDive.h"
 
 using namespace vyper;
@@ -376,4 +377,46 @@ TEST(LogbookWindow, TheMainWindowsButtonOpensOneLogbook) {
     EXPECT_TRUE(logbook.isNull());
     w.cmdLogbook->click();
     EXPECT_NE(w.Logbook(), nullptr);
+}
+
+// "Ordner öffnen" hands the profile folder to the desktop's file manager; when nothing can
+// open it, a box says so.
+TEST(LogbookWindow, OpenFolderShowsTheProfileFolderInTheFileManager) {
+    for (bool opens : {true, false}) {
+        Logbook t;
+        QList<QUrl> asked;
+        LogbookServices services{t.p.programFolder.path(), &t.p.boxes, &t.p.settings, &t.p.files, &t.chooser, {}};
+        services.openUrl = [&](const QUrl& url) {
+            asked << url;
+            return opens;
+        };
+        frmLogbook w(services);
+        EXPECT_EQ(w.cmdOpenFolder->text(), QStringLiteral("&Ordner öffnen"));
+        w.cmdOpenFolder->click();
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_EQ(asked[0].scheme(), QStringLiteral("file"));
+        EXPECT_EQ(asked[0].toLocalFile(), t.folder);
+        if (opens) {
+            EXPECT_TRUE(t.p.boxes.shown.empty());
+        } else {
+            ASSERT_EQ(t.p.boxes.shown.size(), 1u);
+            EXPECT_EQ(t.p.boxes.shown[0].text,
+                      QStringLiteral("Der Ordner %1 konnte nicht im Dateimanager geöffnet werden.").arg(t.folder));
+        }
+    }
+}
+
+// F1 in the logbook opens the main window's help.
+TEST(LogbookWindow, F1OpensTheHelp) {
+    vyper::testing::MainWindow t;
+    t.w.show();
+    t.w.cmdLogbook->click();
+    frmLogbook* logbook = t.w.Logbook();
+    ASSERT_NE(logbook, nullptr);
+    logbook->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(logbook));
+    EXPECT_EQ(t.w.Help(), nullptr);
+    QTest::keyClick(logbook, Qt::Key_F1);
+    ASSERT_NE(t.w.Help(), nullptr);
+    EXPECT_TRUE(t.w.Help()->isVisible());
 }

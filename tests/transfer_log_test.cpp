@@ -610,7 +610,7 @@ struct LoggedProgram {
     }
     // The message list, with the profile folder (a temporary one per program) named alike.
     QStringList Messages() const {
-        QStringList lines = window->lstVyperComm->Items();
+        QStringList lines = window->lstVyperComm->Lines();
         for (QString& line : lines) line.replace(window->Module().ProfileFolder, QStringLiteral("<Tauchprofile>"));
         return lines;
     }

@@ -217,7 +217,7 @@ TEST(WindowTexts, EveryCaptionFitsItsBoxInTheChosenFont) {
          &t.w,
          {"Einstellungen", "Max. Fehlerzahl bis Abbruch", "Bytes  empfangen:", "Fehler oder 'End of Data':",
           "Existierenden Tauchgang", "Individuell nachfragen", "Nur neue Tauchgänge laden",
-          "Vyper Einstellungen auslesen", "Tauchgangsdaten übertragen", "Stop", "Ende", "TG ansehen", "Logbuch…",
+          "Vyper Einstellungen auslesen", "Tauchgangsdaten übertragen", "Stop", "Ende", "TG ansehen", "Logbuch…", "Hilfe",
           "Anzahl der zuletzt gemachten  Tauchgänge, die abgerufen werden:"}},
         {"viewer",
          v.get(),
@@ -322,6 +322,54 @@ TEST(MessageList, EveryLineIsDrawnWholeScrolledSidewaysWhenWide) {
         EXPECT_LE(end.right, list->viewport()->width());
         EXPECT_NEAR(end.right + bar->maximum() - start.left, InkWidth(QFontMetricsF(list->font(), list), item->text()), 1.5);
     }
+}
+
+// Right after start-up the banner is the only wide line: the list does not scroll sideways,
+// and the version and the credit line are drawn whole (the rule of underscores runs to the
+// list's edge). The program's own notes, however long, are split into entries that are drawn
+// whole without scrolling either.
+TEST(MessageList, TheBannerAndTheNotesNeedNoSidewaysScrolling) {
+    Shown t;
+    ListBox* list = t.w.lstVyperComm;
+    QScrollBar* bar = list->horizontalScrollBar();
+    EXPECT_EQ(bar->maximum(), 0);
+    const QColor background = list->palette().color(QPalette::Base);
+    const QImage banner = list->viewport()->grab().toImage();
+    const QFontMetricsF fm(list->font(), list);
+    for (int row : {0, 1}) {
+        const QListWidgetItem* item = list->item(row);
+        const InkSpan ink = InkExtent(banner, list->visualItemRect(item), background);
+        EXPECT_NEAR(ink.Width(), InkWidth(fm, item->text()), 1.5) << qPrintable(item->text());
+        EXPECT_LE(ink.right, list->viewport()->width()) << qPrintable(item->text());
+    }
+
+    const QStringList notes = {
+        QStringLiteral("Das Interface sendet jedes Byte zurück (Echo): bitte \"Selbstbau (mit Echo)\" wählen und die "
+                       "Übertragung neu starten."),
+        QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: 12 Tauchgänge gespeichert, 3 Tauchgänge verloren:"),
+        QStringLiteral("Protokoll dieser Übertragung: "
+                       "/home/anna/.local/state/Vyper-Grundelnetz/transfer-2026-12-07T19-03-04.log"),
+    };
+    for (int i = 0; i < 3; ++i) {
+        for (const QString& note : notes) list->AddNoteShown(note);
+    }
+    list->SetListIndex(-1);  // drawn in the text colour, not the selection's
+    QCoreApplication::processEvents();
+    ASSERT_GT(list->verticalScrollBar()->maximum(), 0) << "the list has grown long";
+    EXPECT_EQ(bar->maximum(), 0);
+    const QRect view = list->viewport()->rect();
+    const QImage image = list->viewport()->grab().toImage();
+    int drawn = 0;
+    for (int row = list->ListCount() - 1; row >= 3; --row, ++drawn) {
+        QListWidgetItem* item = list->item(row);
+        if (!view.contains(list->visualItemRect(item).topLeft())) break;  // above the part in view
+        const InkSpan ink = InkExtent(image, list->visualItemRect(item), background);
+        // Whole: a cut line would lack a glyph or more; the faint edges of the end glyphs
+        // may fall under the threshold of ink at a fractional scale.
+        EXPECT_GE(ink.Width(), InkWidth(fm, item->text()) - 2.5) << qPrintable(item->text());
+        EXPECT_LE(ink.right, view.width()) << qPrintable(item->text());
+    }
+    EXPECT_GE(drawn, 10);
 }
 
 // The time labels under the plot: every label stands whole inside the picture, the last

@@ -98,7 +98,8 @@ public:
     QString ProfilePath(const QString& name) const;
     QStringList StoredFiles() const;
     void Store(const QString& name, const QByteArray& bytes) const { WriteAll(ProfilePath(name), bytes); }
-    QStringList Messages() const { return window->lstVyperComm->Items(); }
+    // The message list's lines as the program wrote them (a note split to the list's width whole).
+    QStringList Messages() const { return window->lstVyperComm->Lines(); }
 
     RecordingMessageBoxes boxes;
     std::unique_ptr<frmVyper> window;

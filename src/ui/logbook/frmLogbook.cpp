@@ -1,6 +1,7 @@
 #include "ui/logbook/frmLogbook.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QShortcut>
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
@@ -57,7 +59,7 @@ frmLogbook::frmLogbook(LogbookServices services, QWidget* parent) : QDialog(pare
     CreateControls();
     ConnectEvents();
 
-    const QString folder = JoinPath(services_.programFolder, QStringLiteral("Tauchprofile"));
+    const QString folder = ProfileFolder();
     loader_ = std::make_unique<LogbookLoader>(folder, kBatchRows, [this] {
         QHash<QString, QDateTime> known = dives_.Stamps();
         known.insert(unreadable_.Stamps());
@@ -117,9 +119,11 @@ void frmLogbook::CreateControls() {
 
     lblStatus = new Label(this);
     lblStatus->setTextFormat(Qt::PlainText);
+    cmdOpenFolder = new CommandButton(QStringLiteral("&Ordner öffnen"), this);
+    cmdOpenFolder->setToolTip(QStringLiteral("Den Ordner Tauchprofile im Dateimanager zeigen"));
     cmdClose = new CommandButton(QStringLiteral("&Schließen"), this);
     // Return belongs to the table (it opens a dive), never to a default button.
-    for (CommandButton* button : {cmdShow, cmdExport, cmdClose}) button->setAutoDefault(false);
+    for (CommandButton* button : {cmdShow, cmdExport, cmdOpenFolder, cmdClose}) button->setAutoDefault(false);
 
     auto* top = new QHBoxLayout;
     top->addWidget(txtFilter, 1);
@@ -127,6 +131,7 @@ void frmLogbook::CreateControls() {
     top->addWidget(cmdExport);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lblStatus, 1);
+    bottom->addWidget(cmdOpenFolder);
     bottom->addWidget(cmdClose);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -142,6 +147,11 @@ void frmLogbook::ConnectEvents() {
     });
     connect(cmdShow, &QPushButton::clicked, this, [this] { cmdShow_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdOpenFolder, &QPushButton::clicked, this, [this] { cmdOpenFolder_Click(); });
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (services_.showHelp) services_.showHelp();
+    });
     connect(tblDives, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenDive(index.row()); });
     tblDives->installEventFilter(this);
@@ -226,6 +236,18 @@ void frmLogbook::OpenDive(int row) {
 void frmLogbook::cmdShow_Click() {
     const QModelIndex current = tblDives->selectionModel()->currentIndex();
     if (current.isValid()) OpenDive(current.row());
+}
+
+QString frmLogbook::ProfileFolder() const { return JoinPath(services_.programFolder, QStringLiteral("Tauchprofile")); }
+
+void frmLogbook::cmdOpenFolder_Click() {
+    const QString folder = ProfileFolder();
+    const QUrl url = QUrl::fromLocalFile(QDir::fromNativeSeparators(folder));
+    const bool opened = services_.openUrl ? services_.openUrl(url) : QDesktopServices::openUrl(url);
+    if (!opened) {
+        services_.boxes->Show(QStringLiteral("Der Ordner %1 konnte nicht im Dateimanager geöffnet werden.").arg(folder),
+                              style::Critical | style::OkOnly, kMessageTitle);
+    }
 }
 
 QStringList frmLogbook::ExportNames(bool selectionOnly) const {

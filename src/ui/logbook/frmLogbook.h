@@ -1,5 +1,7 @@
 #pragma once
 #include <QDialog>
+#include <QUrl>
+#include <functional>
 #include <memory>
 
 #include "logbook/DiveExport.h"
@@ -32,6 +34,11 @@ struct LogbookServices {
     FileWriter* files = nullptr;         // must be set; writes the exports
     SaveFileChooser* chooser = nullptr;  // null: the window toolkit's save dialog
     QString version;                     // the program's version, named in exports
+    // Opens a folder in the desktop's file manager; false when nothing could open it.
+    // Null: the desktop's handler for the URL (QDesktopServices).
+    std::function<bool(const QUrl&)> openUrl{};
+    // Opens the program's help (F1); null: F1 does nothing here.
+    std::function<void()> showHelp{};
 };
 
 // The logbook: every dive of the profile folder in a table that sorts by any column and
@@ -50,6 +57,8 @@ public:
     void OpenDive(int row);
     // Opens the viewer on the table's current row; nothing without one.
     void cmdShow_Click();
+    // Opens the profile folder in the desktop's file manager; says so in a box when that fails.
+    void cmdOpenFolder_Click();
     // Asks where to save, then writes the selected dives (or all) in `format`, oldest
     // first, in a thread of its own, and tells the user the result.
     void Export(ExportFormat format, bool selectionOnly);
@@ -68,6 +77,7 @@ public:
     QTableView* tblUnreadable;
     CommandButton* cmdShow;
     CommandButton* cmdExport;
+    CommandButton* cmdOpenFolder;
     CommandButton* cmdClose;
     QAction* mnuSelectionUddf;
     QAction* mnuAllUddf;
@@ -92,6 +102,7 @@ private:
     void UpdateActions();
     QStringList ExportNames(bool selectionOnly) const;
     void ExportDone(const ExportMessage& message);
+    QString ProfileFolder() const;
 
     LogbookServices services_;
     std::unique_ptr<SaveFileChooser> ownChooser_;

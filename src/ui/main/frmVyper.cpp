@@ -2,11 +2,14 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QKeyEvent>
+#include <QShortcut>
 #include <algorithm>
 
 #include "link/StartUpChoices.h"
 #include "link/UserChoices.h"
 #include "platform/Failure.h"
+#include "platform/TransferLogFiles.h"
 #include "ui/toolkit/WindowFonts.h"
 #include "text/NumberText.h"
 #include "transfer/ReceivePoll.h"
@@ -34,6 +37,7 @@ frmVyper::frmVyper(Platform platform, QWidget* parent) : QWidget(parent) {
                                                               *seams_, *timDownLoadCtrl, *timChkRxDone});
     module_->OnTransferActiveChanged = [this](bool active) { LockChoicesDuringTransfer(active); };
     ConnectEvents();
+    SetTabOrder();
     Form_Load();
 }
 
@@ -56,8 +60,10 @@ void frmVyper::CreateControls() {
     cmdGetVyperSettings = new CommandButton(QStringLiteral("&Vyper Einstellungen auslesen"), this);
     cmdStop = new CommandButton(QStringLiteral("Sto&p"), this);
     cmdClose = new CommandButton(QStringLiteral("&Ende"), this);
-    cmdShowDive = new CommandButton(QStringLiteral("TG ansehen"), this);
+    cmdShowDive = new CommandButton(QStringLiteral("&TG ansehen"), this);
     cmdLogbook = new CommandButton(QStringLiteral("&Logbuch…"), this);
+    cmdHelp = new CommandButton(QStringLiteral("&Hilfe"), this);
+    cmdHelp->setToolTip(QStringLiteral("Kurze Hilfe und die Version des Programms (F1)"));
 
     cmbCommPort = new ComboBox(this);
     cmbCommPort->SetText(QStringLiteral("2"));
@@ -108,6 +114,21 @@ void frmVyper::CreateControls() {
 
     timDownLoadCtrl = new Timer(this);
     timChkRxDone = new Timer(this);
+
+    // The controls' names, as the program knows them, for accessibility tools and tests.
+    const std::pair<QWidget*, const char*> names[] = {
+        {cmdDownload, "cmdDownload"},   {cmdGetVyperSettings, "cmdGetVyperSettings"},
+        {cmdStop, "cmdStop"},           {cmdClose, "cmdClose"},
+        {cmdShowDive, "cmdShowDive"},   {cmdLogbook, "cmdLogbook"},
+        {cmdHelp, "cmdHelp"},           {cmdPortDevices, "cmdPortDevices"},
+        {cmbCommPort, "cmbCommPort"},   {lstInterfaceType, "lstInterfaceType"},
+        {txtComDelay, "txtComDelay"},   {cmbNDives, "cmbNDives"},
+        {txtErrMax, "txtErrMax"},       {chkAbortWhenOldDive, "chkAbortWhenOldDive"},
+        {frmOverWrite, "frmOverWrite"}, {optNever, "optNever"},
+        {optAsk, "optAsk"},             {optAlways, "optAlways"},
+        {lstFiles, "lstFiles"},         {lstVyperComm, "lstVyperComm"},
+    };
+    for (const auto& [widget, name] : names) widget->setObjectName(QString::fromLatin1(name));
 }
 
 void frmVyper::LayOutControls() {
@@ -133,7 +154,8 @@ void frmVyper::LayOutControls() {
         {Label2, 2580, 4980, 1335, 195},          {lblCnt, 4020, 4980, 555, 195},
         {Label4, 4860, 4980, 1635, 195},          {lblDiveCnt, 6540, 4980, 615, 195},
         {cmdGetVyperSettings, 60, 5280, 2295, 375}, {cmdDownload, 2400, 5280, 2415, 375},
-        {cmdStop, 4860, 5280, 675, 375},          {cmdClose, 6540, 5280, 675, 375},
+        {cmdStop, 4860, 5280, 675, 375},          {cmdHelp, 5580, 5280, 915, 375},
+        {cmdClose, 6540, 5280, 675, 375},
     };
     for (const Placement& p : placements) PlaceInTwips(p.widget, p.left, p.top, p.width, p.height, dpi);
     // Nothing lies right of the heading: let its bold caption take the width it needs.
@@ -156,20 +178,53 @@ void frmVyper::ConnectEvents() {
     connect(cmdShowDive, &QPushButton::clicked, this, [this] { cmdShowDive_Click(); });
     connect(cmdLogbook, &QPushButton::clicked, this, [this] { cmdLogbook_Click(); });
     connect(cmdPortDevices, &QPushButton::clicked, this, [this] { cmdPortDevices_Click(); });
-    // A double-click on a file opens it as the button does (the list's tooltip says so).
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+    // A double-click on a file opens it as the button does (the list's tooltip says so), and
+    // so does Enter (eventFilter).
     connect(lstFiles, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         lstFiles->SetListIndex(lstFiles->row(item));
-        cmdShowDive_Click();
+        lstFiles_Open();
     });
+    lstFiles->installEventFilter(this);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { cmdHelp_Click(); });
     timDownLoadCtrl->OnTimer = [this] { timDownLoadCtrl_Timer(); };
     timChkRxDone->OnTimer = [this] { timChkRxDone_Timer(); };
     module_->comVyper().OnComm = [this] { comVyper_OnComm(); };
 }
 
+void frmVyper::SetTabOrder() {
+    // The message list, the settings column from top to bottom, the file list and the
+    // buttons beside and below it, each row from left to right.
+    const std::initializer_list<QWidget*> order = {
+        lstVyperComm, lstInterfaceType, cmbCommPort, cmdPortDevices,      txtComDelay, optAlways, optAsk,
+        optNever,     chkAbortWhenOldDive, cmbNDives, txtErrMax,         lstFiles,    cmdShowDive, cmdLogbook,
+        cmdGetVyperSettings, cmdDownload, cmdStop,  cmdHelp,             cmdClose};
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (previous != nullptr) setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+bool frmVyper::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lstFiles && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            lstFiles_Open();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmVyper::Form_Load() {
     VyperComm& m = *module_;
+    // The banner never makes the list scroll sideways: its rule of underscores is wider than
+    // the list and only ends at the list's edge, and the two lines above it fit whole.
     for (const QString& line : BannerLines(m.platform.app.versionMinor, m.platform.app.versionRevision)) {
-        lstVyperComm->AddItem(line);
+        lstVyperComm->AddItemUnscrolled(line);
     }
     for (int port = 1; port <= 4; ++port) cmbCommPort->AddItem(QString::number(port));
     for (const QString& entry : DiveCountEntries()) cmbNDives->AddItem(entry);
@@ -245,14 +300,39 @@ void frmVyper::cmdClose_Click() {
 void frmVyper::cmdDownload_Click() { vyper::cmdDownload_Click(*module_); }
 void frmVyper::cmdGetVyperSettings_Click() { vyper::cmdGetVyperSettings_Click(*module_); }
 void frmVyper::cmdStop_Click() { vyper::cmdStop_Click(*module_); }
-void frmVyper::cmdShowDive_Click() { ShowDiveModal(ViewerSourceOf(), this); }
+void frmVyper::cmdShowDive_Click() { openViewer(ViewerSourceOf(), this); }
+
+void frmVyper::lstFiles_Open() {
+    const int row = lstFiles->ListIndex();
+    if (row < 0) return;
+    // The viewer reads the selected entry: the current one is selected for it.
+    lstFiles->SetListIndex(row);
+    cmdShowDive_Click();
+}
+
+HelpFacts frmVyper::HelpFactsOf() const {
+    const AppInfo& app = module_->platform.app;
+    return HelpFacts{QStringLiteral("1.%1.%2").arg(app.versionMinor).arg(app.versionRevision), module_->ProfileFolder,
+                     TransferLogFolder(qEnvironmentVariable("XDG_STATE_HOME"), QDir::homePath())};
+}
+
+void frmVyper::cmdHelp_Click() {
+    if (help_ == nullptr) {
+        help_ = new HelpWindow(HelpFactsOf(), this);
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
 
 void frmVyper::cmdLogbook_Click() {
     if (logbook_ == nullptr) {
         Platform& services = module_->platform;
         logbook_ = new frmLogbook(
             LogbookServices{services.app.programFolder, &services.boxes, &services.settings, &services.files, nullptr,
-                            QStringLiteral("1.%1.%2").arg(services.app.versionMinor).arg(services.app.versionRevision)},
+                            QStringLiteral("1.%1.%2").arg(services.app.versionMinor).arg(services.app.versionRevision),
+                            nullptr, [this] { cmdHelp_Click(); }},
             this);
         // Closed, it goes with its rows and its reading thread; the next click reads afresh.
         logbook_->setAttribute(Qt::WA_DeleteOnClose);

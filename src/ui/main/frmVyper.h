@@ -1,12 +1,14 @@
 #pragma once
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "ui/toolkit/Controls.h"
 #include "platform/Platform.h"
 #include "transfer/VyperComm.h"
 #include "ui/logbook/frmLogbook.h"
+#include "ui/main/HelpWindow.h"
 #include "ui/main/WindowSeams.h"
 #include "ui/viewer/frmShowDive.h"
 
@@ -32,6 +34,13 @@ public:
     void cmdGetVyperSettings_Click();
     void cmdStop_Click();
     void cmdShowDive_Click();
+    // Opens the selected entry of the file list in the viewer: a double-click and Enter in
+    // the list come here. Nothing when no entry is current.
+    void lstFiles_Open();
+    // Opens the help beside this window (F1, "Hilfe"), or raises it when it is open already.
+    void cmdHelp_Click();
+    // The open help, null when none is open.
+    HelpWindow* Help() const { return help_; }
     // Opens the logbook beside this window, or raises it when it is open already.
     void cmdLogbook_Click();
     // The open logbook, null when none is open.
@@ -51,6 +60,7 @@ public:
     CommandButton* cmdShowDive;
     CommandButton* cmdLogbook;
     CommandButton* cmdPortDevices;
+    CommandButton* cmdHelp;
     ComboBox* cmbCommPort;
     ListBox* lstInterfaceType;
     TextBox* txtComDelay;
@@ -78,13 +88,21 @@ public:
     Timer* timDownLoadCtrl;
     Timer* timChkRxDone;
 
+    // How the window shows a dive: the modal viewer; tests put a recorder here.
+    std::function<void(const ViewerSource&, QWidget* owner)> openViewer = ShowDiveModal;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
     void LayOutControls();
     void ConnectEvents();
+    // Tab goes through the controls in reading order.
+    void SetTabOrder();
+    // What the help names of this program: its version and its folders.
+    HelpFacts HelpFactsOf() const;
     void StartUpFromStoredSettings();
     // Disables the start buttons and the link's choices while a transfer runs.
     void LockChoicesDuringTransfer(bool active);
@@ -93,6 +111,7 @@ private:
     std::unique_ptr<VyperComm> module_;
     bool unloaded_ = false;
     QPointer<frmLogbook> logbook_;
+    QPointer<HelpWindow> help_;
 };
 
 }  // namespace vyper

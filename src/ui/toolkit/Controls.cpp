@@ -4,12 +4,14 @@
 #include <QEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <cmath>
 
 #include "platform/Failure.h"
+#include "ui/toolkit/NoteLines.h"
 #include "ui/toolkit/TabbedText.h"
 
 namespace vyper {
@@ -37,6 +39,18 @@ void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, dou
 }
 
 namespace {
+
+// Marks an entry that does not count for the list's width (AddItemUnscrolled).
+constexpr int kUnscrolledRole = Qt::UserRole + 1;
+// The first entry of a split note keeps the whole note; the others are marked as its pieces.
+constexpr int kWholeNoteRole = Qt::UserRole + 2;
+constexpr int kNotePieceRole = Qt::UserRole + 3;
+
+// Room left and right of a list line's text, as the style keeps it in item views.
+int TextMargin(const QWidget* widget) {
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+}
 
 // Draws a list's lines with their TABs expanded, never elided.
 class ListLineDelegate : public QStyledItemDelegate {
@@ -74,16 +88,25 @@ public:
         for (const TabbedPiece& piece : TabbedPieces(text, metrics, ListTabDistance(metrics))) {
             painter->drawText(QPointF(left + piece.x, baseline), piece.text);
         }
+        if (item.state & QStyle::State_HasFocus) DrawFocusFrame(painter, item);
         painter->restore();
     }
 
-    // Room left and right of the text, as the style keeps it in item views.
-    static int TextMargin(const QWidget* widget) {
-        const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
-        return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+private:
+    // Many styles mark the current entry with a faint dotted line, or not at all when it is
+    // selected; the keyboard's place must be plain to see. A solid frame of two pixels in
+    // the highlight colour, darker on a selected entry, within the part of the entry that is
+    // in view.
+    void DrawFocusFrame(QPainter* painter, const QStyleOptionViewItem& item) const {
+        const QRect frame = item.rect.intersected(list_->viewport()->rect());
+        if (frame.isEmpty()) return;
+        const QColor highlight = item.palette.color(QPalette::Active, QPalette::Highlight);
+        const QColor colour = (item.state & QStyle::State_Selected) ? highlight.darker(200) : highlight;
+        painter->setPen(QPen(colour, 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(frame).adjusted(1, 1, -1, -1));
     }
 
-private:
     ListBox* list_;
 };
 
@@ -109,7 +132,9 @@ void ListBox::MeasureRows(int first, int last) {
     const qreal tabDistance = ListTabDistance(metrics);
     qreal widest = widest_;
     for (int row = first; row <= last; ++row) {
-        if (const QListWidgetItem* it = item(row)) widest = std::max(widest, TabbedWidth(it->text(), metrics, tabDistance));
+        const QListWidgetItem* it = item(row);
+        if (it == nullptr || it->data(kUnscrolledRole).toBool()) continue;
+        widest = std::max(widest, TabbedWidth(it->text(), metrics, tabDistance));
     }
     if (widest == widest_) return;
     widest_ = widest;
@@ -136,6 +161,45 @@ void ListBox::AddLineShown(const QString& text) {
     Refresh();
 }
 
+void ListBox::AddItemUnscrolled(const QString& text) {
+    auto* entry = new QListWidgetItem(text);
+    entry->setData(kUnscrolledRole, true);
+    addItem(entry);
+}
+
+qreal ListBox::LineWidth(const QString& line) const {
+    const QFontMetricsF metrics(font(), this);
+    return TabbedWidth(line, metrics, ListTabDistance(metrics));
+}
+
+qreal ListBox::NoteWidth() const {
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+    return maximumViewportSize().width() - scrollBar - 2 * TextMargin(this);
+}
+
+void ListBox::AddNote(const QString& line) {
+    const QFontMetricsF metrics(font(), this);
+    const qreal tabDistance = ListTabDistance(metrics);
+    const QStringList pieces =
+        SplitNote(line, NoteWidth(), [&](const QString& piece) { return TabbedWidth(piece, metrics, tabDistance); });
+    if (pieces.size() == 1) {
+        AddItem(line);
+        return;
+    }
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        auto* entry = new QListWidgetItem(pieces[i]);
+        if (i == 0) entry->setData(kWholeNoteRole, line);
+        else entry->setData(kNotePieceRole, true);
+        addItem(entry);
+    }
+}
+
+void ListBox::AddNoteShown(const QString& line) {
+    AddNote(line);
+    SelectLast();
+    Refresh();
+}
+
 void ListBox::SetListIndex(int index) {
     setCurrentRow(index);
     if (QListWidgetItem* it = item(index)) scrollToItem(it);
@@ -150,6 +214,17 @@ QStringList ListBox::Items() const {
     QStringList items;
     for (int i = 0; i < count(); ++i) items << item(i)->text();
     return items;
+}
+
+QStringList ListBox::Lines() const {
+    QStringList lines;
+    for (int i = 0; i < count(); ++i) {
+        const QListWidgetItem* entry = item(i);
+        if (entry->data(kNotePieceRole).toBool()) continue;
+        const QVariant whole = entry->data(kWholeNoteRole);
+        lines << (whole.isValid() ? whole.toString() : entry->text());
+    }
+    return lines;
 }
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {

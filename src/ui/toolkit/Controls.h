@@ -38,7 +38,9 @@ void PlaceInTwips(QWidget* widget, int left, int top, int width, int height, dou
 
 // A list of text lines. Each line is drawn whole, never shortened with "…"; TABs in it move
 // the text to tab stops (see TabbedText.h), and a line wider than the list scrolls
-// horizontally.
+// horizontally (except a line added with AddItemUnscrolled). A note (AddNote) wider than
+// the list is split into lines that fit. The current entry is framed while the list has
+// the keyboard focus, so that the user sees where the arrow keys act.
 class ListBox : public QListWidget, public MessageSink {
 public:
     // Every entry is one line of text in the list's font, so all entries are equally high;
@@ -62,11 +64,28 @@ public:
     QString Text() const;
     // All entries, first to last.
     QStringList Items() const;
+    // The lines as they were added, first to last: a note split into entries is one line.
+    QStringList Lines() const;
     // Asks for a repaint with the next pass of the message loop. The loop runs during every
     // pause and wait of a transfer, so the list is drawn at once for the eye; painting on the
     // spot for every byte cost most of a download's processor time.
     void Refresh() override { update(); }
-    // The width of the widest line as drawn, TABs expanded, in pixels.
+    // A note wider than NoteWidth is split at its blanks into entries that fit (SplitNote:
+    // never inside a quoted name; an overlong word stays whole). AddNote selects nothing, as
+    // AddItem; AddNoteShown selects the last piece and repaints, as AddLineShown.
+    void AddNote(const QString& line) override;
+    void AddNoteShown(const QString& line) override;
+    // Appends a line that is drawn as far as the list is wide but never makes it scroll
+    // sideways: a rule or a greeting whose end tells nothing that its start has not told.
+    void AddItemUnscrolled(const QString& text);
+    // The room for a line's text: the list's inner width less the room a vertical scroll bar
+    // takes (so that a note still fits once the list has grown long) and the text's margins,
+    // in pixels.
+    qreal NoteWidth() const;
+    // The width of `line` as this list draws it, TABs expanded, in pixels.
+    qreal LineWidth(const QString& line) const;
+    // The width of the widest line as drawn, TABs expanded, in pixels; lines added with
+    // AddItemUnscrolled left out.
     qreal WidestLine() const { return widest_; }
 
 protected:
