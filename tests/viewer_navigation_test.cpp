@@ -16,6 +16,7 @@
 #include "support/DiveBytes.h"
 #include "support/E2eSession.h"
 #include "support/MainWindow.h"
+#include "ui/viewer/DiveSequence.h"
 #include "ui/viewer/frmShowDive.h"
 
 using namespace vyper;
@@ -54,6 +55,8 @@ struct Viewer {
         v = std::make_unique<frmShowDive>(source, &t.w);
         v->show();
         QCoreApplication::processEvents();  // the activation follows the showing
+        // The folder's order is read aside; it arrives through the event loop.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return v->DiveOrderKnown() || v->Unloaded(); }, 10000));
     }
 };
 
@@ -369,4 +372,35 @@ TEST(ShowDiveWindow, CtrlWheelAndPlusMinusZoomAroundDraggingPansPos1ShowsTheWhol
     QTest::keyClick(v.picDive, Qt::Key_Plus);
     QTest::keyClick(v.picDive, Qt::Key_Minus);
     EXPECT_FALSE(v.View().shown.has_value());
+}
+
+TEST(DiveOrderReading, ArrivesThroughTheEventLoopAndNotAtAllOnceTheReaderIsGone) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile file(QDir(folder.path()).filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write("neu.txt", GoldenBytes("2024-08-17 10 Uhr 42.txt"));
+    write("alt.txt", GoldenBytes("1999-12-31 23 Uhr 59.txt"));
+
+    QObject receiver;
+    std::optional<QStringList> arrived;
+    {
+        DiveOrderReader reader(folder.path(), &receiver, [&](QStringList order) { arrived = order; });
+        EXPECT_FALSE(arrived.has_value());  // never inside the constructor
+        EXPECT_TRUE(QTest::qWaitFor([&] { return arrived.has_value(); }, 10000));
+    }
+    EXPECT_EQ(arrived, (QStringList{"alt.txt", "neu.txt"}));
+
+    // A reader dropped at once (the window closed) reports nothing, even later.
+    arrived.reset();
+    { DiveOrderReader dropped(folder.path(), &receiver, [&](QStringList order) { arrived = order; }); }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(arrived.has_value());
+
+    // Asked to stop before each file, the reading ends with what it has.
+    int asked = 0;
+    EXPECT_EQ(ReadDiveDateOrder(folder.path(), [&] { return ++asked > 1; }), (QStringList{"alt.txt"}));
 }

@@ -33,9 +33,12 @@ QStringList DiveDateOrder(const std::vector<LogbookRow>& rows) {
     return order;
 }
 
-QStringList ReadDiveDateOrder(const QString& folder) {
+QStringList ReadDiveDateOrder(const QString& folder, const std::function<bool()>& stopped) {
     std::vector<LogbookRow> rows;
-    for (const QString& name : LogbookCandidates(folder)) rows.push_back(ReadLogbookRow(folder, name));
+    for (const QString& name : LogbookCandidates(folder)) {
+        if (stopped && stopped()) break;
+        rows.push_back(ReadLogbookRow(folder, name));
+    }
     return DiveDateOrder(rows);
 }
 

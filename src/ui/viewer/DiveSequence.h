@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -13,8 +14,9 @@ namespace vyper {
 QStringList DiveDateOrder(const std::vector<LogbookRow>& rows);
 
 // Reads the summaries of every candidate of `folder` (as the logbook lists them) and
-// returns their date order; empty when the folder cannot be read.
-QStringList ReadDiveDateOrder(const QString& folder);
+// returns their date order; empty when the folder cannot be read. `stopped`, asked before
+// each file, ends the reading early with what was read so far.
+QStringList ReadDiveDateOrder(const QString& folder, const std::function<bool()>& stopped = {});
 
 // The file `step` places after `current` in `order` (-1 the one before); none at the ends
 // or when `current` is not in `order`.

@@ -197,8 +197,15 @@ void frmShowDive::Form_Activate() {
         Unload();
         return;
     }
-    order_ = ReadDiveDateOrder(JoinPath(source_.programFolder, QStringLiteral("Tauchprofile")));
     UpdateNavigation();
+    // A folder of thousands of dives takes a moment to put in order: it is read aside, and
+    // previous and next come when it is done.
+    orderReader_ = std::make_unique<DiveOrderReader>(
+        JoinPath(source_.programFolder, QStringLiteral("Tauchprofile")), this, [this](QStringList order) {
+            order_ = std::move(order);
+            orderKnown_ = true;
+            UpdateNavigation();
+        });
     picDive->setFocus(Qt::OtherFocusReason);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/MessageBoxes.h"
 #include "ui/toolkit/Controls.h"
 #include "ui/viewer/DivePlot.h"
+#include "ui/viewer/DiveOrderReader.h"
 #include "ui/viewer/PictureBox.h"
 #include "ui/viewer/PictureExport.h"
 #include "ui/viewer/ProfilePlot.h"
@@ -66,6 +67,9 @@ public:
     // The file shown ("" before the first activation), and the folder's files in date order.
     const QString& ShownFile() const { return shownFile_; }
     const QStringList& DiveOrder() const { return order_; }
+    // Whether the folder's date order has arrived (it is read on a thread of its own after
+    // the activation; until then the previous and next buttons rest).
+    bool DiveOrderKnown() const { return orderKnown_; }
     // How often the window was activated, and whether it has been unloaded.
     int Activations() const { return activations_; }
     bool Unloaded() const { return unloaded_; }
@@ -123,6 +127,10 @@ private:
     TimeSpan dragSpan_;
     QString shownFile_;
     QStringList order_;
+    bool orderKnown_ = false;
+    // Declared last: destroyed first, so that its thread has ended before anything it
+    // reports to goes.
+    std::unique_ptr<DiveOrderReader> orderReader_;
     QString pictureFolder_;  // where the last picture was saved
     int activations_ = 0;
     bool unloaded_ = false;
