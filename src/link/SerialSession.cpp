@@ -56,11 +56,6 @@ QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port, con
     return failure.Description();
 }
 
-void ReportOpenCommPortFailure(Link& m, const RuntimeFailure& failure) {
-    m.io.boxes.Show(OpenCommPortFailureText(failure, m.CommPortNumber), style::Critical | style::OkOnly,
-                          kMessageTitle);
-}
-
 void DrainInput(Link& m) {
     while (m.comVyper().InBufferCount() > 0) {
         // A read that yields nothing although bytes were counted would otherwise loop forever.

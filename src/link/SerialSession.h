@@ -20,10 +20,6 @@ void OpenCommPort(Link& m);
 // lack of rights names the command that gives `userName` the rights.
 QString OpenCommPortFailureText(const RuntimeFailure& failure, int32_t port, const QString& userName = LoginName());
 
-// Shows OpenCommPortFailureText for the port just tried (CommPortNumber) in a critical
-// message box titled "Vyper-Grundelnetz". The start buttons call it when OpenCommPort throws.
-void ReportOpenCommPortFailure(Link& m, const RuntimeFailure& failure);
-
 // Reads and discards every byte that waits in the port's receive queue, one byte per read.
 // A closed port holds no bytes, so the call returns at once.
 void DrainInput(Link& m);
