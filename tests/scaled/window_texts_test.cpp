@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFontInfo>
@@ -174,6 +175,8 @@ struct Shown : vyper::testing::MainWindow {
         auto viewer = std::make_unique<frmShowDive>(w.ViewerSourceOf(), &w);
         viewer->Form_Activate();
         EXPECT_TRUE(p.boxes.shown.empty());
+        // The place among the folder's dives comes once the folder's order is read aside.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return viewer->DiveOrderKnown(); }, 10000));
         return viewer;
     }
 };
