@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -18,6 +19,7 @@ using namespace vyper;
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+const QRgb kLineBlue = qRgb(0, 0, 160);
 
 struct Rendered {
     Plot plot;
@@ -61,18 +63,23 @@ std::vector<double> InkColumns(const QImage& image, int top, int bottom, Inked i
     return middles;
 }
 
-// Samples every `interval` s for `minutes`, at 5 m but 10 m at every whole ten minutes
-// (every minute for a short dive): the profile's deepest points are the ticks' times.
-DiveProfile Spiky(int minutes, int interval, int spikeEvery) {
+// Samples every `interval` s up to `seconds`, at `depth(time)`.
+template <typename Depth>
+DiveProfile Sampled(int seconds, int interval, Depth depth) {
     DiveProfile p;
-    for (int t = interval; t <= minutes * 60; t += interval) {
+    for (int t = interval; t <= seconds; t += interval) {
         p.time[p.sampleCount] = static_cast<int16_t>(t);
-        p.depth[p.sampleCount] = static_cast<int16_t>(t % spikeEvery == 0 ? 10 : 5);
+        p.depth[p.sampleCount] = static_cast<int16_t>(depth(t));
+        p.maxDepth = std::max(p.maxDepth, p.depth[p.sampleCount]);
         ++p.sampleCount;
         p.lastTime = static_cast<int16_t>(t);
     }
-    p.maxDepth = 10;
     return p;
+}
+
+// At 5 m but 10 m at every `spikeEvery` seconds: the profile's deepest points are the ticks' times.
+DiveProfile Spiky(int minutes, int interval, int spikeEvery) {
+    return Sampled(minutes * 60, interval, [&](int t) { return t % spikeEvery == 0 ? 10 : 5; });
 }
 
 }  // namespace
@@ -109,13 +116,12 @@ TEST(RenderedPlot, TicksStandWhereTheProfileIsAtTheirTime) {
 
             // From the picture: the tick marks just above the axis, and the profile's deepest
             // points in the row of 10 m.
-            const QRgb blue = qRgb(0, 0, 160);
             const std::vector<double> ticks = InkColumns(
                 r.image, r.PixelY(r.heightTwips - 400) + 1, r.PixelY(r.heightTwips - 300) - 2,
                 [](QRgb c) { return qGray(c) < 128; });
             const int deepest = r.PixelY(10 * ((r.heightTwips - 1000) / 10) + 200);
             const std::vector<double> spikes =
-                InkColumns(r.image, deepest - 1, deepest + 1, [&](QRgb c) { return c == blue; });
+                InkColumns(r.image, deepest - 1, deepest + 1, [&](QRgb c) { return c == kLineBlue; });
             ASSERT_EQ(ticks.size(), tickSeconds.size());
             ASSERT_GE(spikes.size(), ticks.size() - 1);
             for (std::size_t i = 1; i < ticks.size(); ++i) {
@@ -135,7 +141,6 @@ TEST(RenderedPlot, TicksStandWhereTheProfileIsAtTheirTime) {
 // 779 twips a metre (15 twips a pixel).
 TEST(RenderedPlot, TheProfileGrowsWithTheBox) {
     const DiveProfile p = Spiky(46, 20, 600);
-    const QRgb blue = qRgb(0, 0, 160);
     const struct {
         int scale;
         double left, right, top, bottom;  // of the line's path, in pixels
@@ -148,7 +153,7 @@ TEST(RenderedPlot, TheProfileGrowsWithTheBox) {
         QRect ink;
         for (int y = 0; y < r.image.height(); ++y) {
             for (int x = 0; x < r.image.width(); ++x) {
-                if (r.image.pixel(x, y) == blue) ink |= QRect(x, y, 1, 1);
+                if (r.image.pixel(x, y) == kLineBlue) ink |= QRect(x, y, 1, 1);
             }
         }
         // The line is 2 pixels wide at every size.
@@ -163,17 +168,9 @@ TEST(RenderedPlot, TheProfileGrowsWithTheBox) {
 // the warnings show in their colour just above their sample.
 TEST(RenderedPlot, MarkersNeverHideTheProfileLine) {
     // 30 minutes every 20 s: a fast ascent at the end with a SLOW at every sample of it.
-    DiveProfile p;
-    for (int t = 20; t <= 1800; t += 20) {
-        p.time[p.sampleCount] = static_cast<int16_t>(t);
-        p.depth[p.sampleCount] = static_cast<int16_t>(t <= 1500 ? 24 : (1800 - t) * 24 / 300);
-        ++p.sampleCount;
-        p.lastTime = static_cast<int16_t>(t);
-    }
-    p.maxDepth = 24;
+    const DiveProfile p = Sampled(1800, 20, [](int t) { return t <= 1500 ? 24 : (1800 - t) * 24 / 300; });
     std::vector<PlotMarker> markers = {{2, "ATT"}, {40, "CEIL"}, {40, "ERR"}, {41, ""}};
     for (int entry = 76; entry <= 90; ++entry) markers.push_back({entry, "SLOW"});
-    const QRgb blue = qRgb(0, 0, 160);
     for (int scale : {1, 2}) {
         const Rendered plain = Render(p, scale);
         const Rendered marked = Render(p, scale, markers);
@@ -181,9 +178,9 @@ TEST(RenderedPlot, MarkersNeverHideTheProfileLine) {
         int linePixels = 0;
         for (int y = 0; y < plain.image.height(); ++y) {
             for (int x = 0; x < plain.image.width(); ++x) {
-                if (plain.image.pixel(x, y) != blue) continue;
+                if (plain.image.pixel(x, y) != kLineBlue) continue;
                 ++linePixels;
-                EXPECT_EQ(marked.image.pixel(x, y), blue) << scale << "x: " << x << "," << y;
+                EXPECT_EQ(marked.image.pixel(x, y), kLineBlue) << scale << "x: " << x << "," << y;
             }
         }
         EXPECT_GT(linePixels, 400 * scale);
