@@ -60,6 +60,16 @@ struct Viewer {
     }
 };
 
+// Gives the stored file `name` the time it was last written.
+void SetWritten(Window& t, const char* name, const QDateTime& when) {
+    QFile file(JoinPath(t.m.ProfileFolder, QString::fromLatin1(name)));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime)) << name;
+}
+
+constexpr const char* kInfoA = "Max.Tauchtiefe: 17m. Tauchzeit: 6min.";
+constexpr const char* kFactsA =
+    "17.08.2024 10:42 · 6 min · 17 m · Wasser 19 °C · Luft 26 °C · Oberfläche 2 h 15 min · Intervall 20 s";
+
 }  // namespace
 
 TEST(ShowDiveWindow, AtItsDesignedSizeTheOriginalRowsStandAsDesignedAndEnlargingRedrawsThePlot) {
@@ -75,7 +85,7 @@ TEST(ShowDiveWindow, AtItsDesignedSizeTheOriginalRowsStandAsDesignedAndEnlarging
     EXPECT_EQ(v.lblInfo->geometry(), QRect(4, 304, 425, 17));
     EXPECT_EQ(v.cmdClose->geometry(), QRect(432, 300, 61, 21));
     EXPECT_EQ(v.windowTitle(), QStringLiteral("Tauchgang ansehen"));
-    EXPECT_EQ(v.lblInfo->Caption(), QStringLiteral("Max.Tauchtiefe: 17m. Tauchzeit: 6min."));
+    EXPECT_EQ(v.lblInfo->Caption(), QString::fromUtf8(kInfoA));
     const PlotLine designedTimeAxis{500, 4095, 7075, 4095, std::nullopt, 1};
     ASSERT_GE(v.Drawing().lines.size(), 2u);
     EXPECT_EQ(v.Drawing().lines[1], designedTimeAxis);
@@ -114,16 +124,10 @@ TEST(ShowDiveWindow, PreviousAndNextWalkTheFolderInDateOrderAndStopAtTheEnds) {
     // No dive for the strict reader (LF line ends), but the viewer plots it; written
     // between the July and the August dives.
     s.t.Store(QStringLiteral("lf.txt"), ProfileFileBytes({{30, 4}, {60, 8}}).replace("\r\n", "\n"));
-    QFile lf(JoinPath(s.t.m.ProfileFolder, QStringLiteral("lf.txt")));
-    ASSERT_TRUE(lf.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(lf.setFileTime(QDateTime(QDate(2024, 7, 20), QTime(12, 0)), QFileDevice::FileModificationTime));
-    lf.close();
+    SetWritten(s.t, "lf.txt", QDateTime(QDate(2024, 7, 20), QTime(12, 0)));
     // A text that the viewer cannot plot, written last.
     s.t.Store(QStringLiteral("notiz.txt"), "Tauchplatz: Baggersee\r\n");
-    QFile note(JoinPath(s.t.m.ProfileFolder, QStringLiteral("notiz.txt")));
-    ASSERT_TRUE(note.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(note.setFileTime(QDateTime(QDate(2030, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime));
-    note.close();
+    SetWritten(s.t, "notiz.txt", QDateTime(QDate(2030, 1, 1), QTime(0, 0)));
 
     s.Open(QStringLiteral("d.txt"));
     frmShowDive& v = *s.v;
@@ -146,14 +150,10 @@ TEST(ShowDiveWindow, PreviousAndNextWalkTheFolderInDateOrderAndStopAtTheEnds) {
          "16.08.2024 15:05 · 9 min · 18 m · Luft 24 °C · Oberfläche 0 h 45 min · Intervall 30 s · O2 32 % · "
          "Profil ohne Endmarke",
          true, true, nullptr},
-        {true, "a.txt", "Max.Tauchtiefe: 17m. Tauchzeit: 6min.",
-         "17.08.2024 10:42 · 6 min · 17 m · Wasser 19 °C · Luft 26 °C · Oberfläche 2 h 15 min · Intervall 20 s", true,
-         true, nullptr},
+        {true, "a.txt", kInfoA, kFactsA, true, true, nullptr},
         // The failure is named; the window stays, on the axes alone, and the way back is open.
         {true, "notiz.txt", "", "", true, false, "Fehler: Division durch Null"},
-        {false, "a.txt", "Max.Tauchtiefe: 17m. Tauchzeit: 6min.",
-         "17.08.2024 10:42 · 6 min · 17 m · Wasser 19 °C · Luft 26 °C · Oberfläche 2 h 15 min · Intervall 20 s", true,
-         true, nullptr},
+        {false, "a.txt", kInfoA, kFactsA, true, true, nullptr},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.shown);
