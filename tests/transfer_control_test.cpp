@@ -108,6 +108,15 @@ const QString kStopped = QStringLiteral("Übertragung unterbrochen.");
 // The activity line for 1, which a stop and the end of a settings read write.
 const QString kActivityOne = QStringLiteral("~~~ >{{{°> ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~");
 
+// The count line that closes every download.
+QString ResultLine(int written, int kept, int lost) {
+    return QStringLiteral("Ergebnis: %1 neu gespeichert, %2 schon vorhanden (nicht überschrieben), %3 verloren.")
+        .arg(written).arg(kept).arg(lost);
+}
+
+const QString kOnlyNew = QStringLiteral("Nur neue Tauchgänge: beim ersten schon gespeicherten Tauchgang angehalten.");
+const QString kRetry = QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\".");
+
 QString LostLine(int place) {
     return QStringLiteral("  verloren: der %1. Tauchgang, vom neuesten an gezählt (Datum unbekannt)").arg(place);
 }
@@ -199,8 +208,7 @@ TEST(TransferControl, AClickDuringATickEndsItsExchangeAtOnce) {
         EXPECT_EQ(s.p.serial.PortOpen(), running);
         if (running) continue;
         EXPECT_EQ(s.messages.lines.mid(s.messages.lines.size() - 3),
-                  (QStringList{kActivityOne, kStopped,
-                               QStringLiteral("Ergebnis: 0 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}));
+                  (QStringList{kActivityOne, kStopped, ResultLine(0, 0, 0)}));
         EXPECT_EQ(s.messages.selected, s.messages.lines.size() - 1);
         if (c.pause > 0) {
             EXPECT_EQ(s.p.waits.sleeps.back(), c.pause) << "a pause waited after the click";
@@ -424,8 +432,7 @@ TEST(TransferMessages, OnlyTheProgramsOwnAdditionsAreNotes) {
         QStringList notes;
     } cases[] = {
         {"settings read, every block answered", true, {}, {}},
-        {"download, five dives", false, {},
-         {QStringLiteral("Ergebnis: 5 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}},
+        {"download, five dives", false, {}, {ResultLine(5, 0, 0)}},
         {"settings read, silent device", true, [](Session& s) { s.device.answered = 0; },
          {QStringLiteral("Speicherblock 1 (Adresse 0 bis 31) konnte nicht gelesen werden."),
           QStringLiteral("Speicherblock 2 (Adresse 32 bis 63) konnte nicht gelesen werden."),
@@ -437,23 +444,18 @@ TEST(TransferMessages, OnlyTheProgramsOwnAdditionsAreNotes) {
          {QStringLiteral("Übertragungsfehler (CRC Falsch): Tauchgang verworfen, bitte erneut übertragen."),
           QStringLiteral("Nicht alle Tauchgänge wurden abgespeichert: 4 Tauchgänge gespeichert, 1 Tauchgang verloren:"),
           QStringLiteral("  verloren: der 2. Tauchgang, vom neuesten an gezählt (vom 14.07.2024, 14:05 Uhr)"),
-          QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\"."),
-          QStringLiteral("Ergebnis: 4 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 1 verloren."), logLine}},
+          kRetry, ResultLine(4, 0, 1), logLine}},
         // The described texts about stored dives stay plain lines.
         {"download, every dive stored before, never overwrite", false, [](Session& s) { DownloadBefore(s); },
-         {QStringLiteral("Ergebnis: 0 neu gespeichert, 5 schon vorhanden (nicht überschrieben), 0 verloren.")}},
+         {ResultLine(0, 5, 0)}},
         {"download, only new dives, every dive stored before", false,
-         [](Session& s) {
-             DownloadBefore(s);
-             s.choices.onlyNew = true;
-         },
-         {QStringLiteral("Nur neue Tauchgänge: beim ersten schon gespeicherten Tauchgang angehalten."),
-          QStringLiteral("Ergebnis: 0 neu gespeichert, 1 schon vorhanden (nicht überschrieben), 0 verloren.")}},
+         [](Session& s) { DownloadBefore(s); s.choices.onlyNew = true; },
+         {kOnlyNew, ResultLine(0, 1, 0)}},
         {"download, the self-built interface chosen, the cable does not echo", false,
          [](Session& s) { s.choices.interfaceText = kInterfaceSelfBuilt; },
          {QStringLiteral("Das Interface sendet kein Echo: bitte \"Original Suunto (ohne Echo)\" wählen und die "
                          "Übertragung neu starten."),
-          QStringLiteral("Ergebnis: 0 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren."), logLine}},
+          ResultLine(0, 0, 0), logLine}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -519,9 +521,7 @@ TEST(TransferControl, ASilentDiveComputerIsNamedOnce) {
         EXPECT_EQ(s.ProfileFiles().size(), !c.settings && c.answered > 0 ? c.answered : 0);
         const bool named = !c.line.isEmpty();
         EXPECT_EQ(s.messages.lines.count(nothing) + s.messages.lines.count(echoOnly), named ? 1 : 0);
-        if (named) {
-            EXPECT_TRUE(s.messages.notes.contains(c.line));
-        }
+        EXPECT_EQ(s.messages.notes.contains(c.line), named);
         ASSERT_EQ(s.p.boxes.shown.size(), named ? 1u : 0u);
         if (!named) continue;
         EXPECT_EQ(s.p.boxes.shown[0].text, checks);
@@ -539,11 +539,7 @@ TEST(TransferControl, ASilentDiveComputerIsNamedOnce) {
 // Every download ends with its outcome in numbers after the described closing lines: files
 // written (an overwritten one too), dives stored before and kept, dives lost.
 TEST(TransferControl, EveryDownloadEndsWithItsResult) {
-    const QString onlyNew = QStringLiteral("Nur neue Tauchgänge: beim ersten schon gespeicherten Tauchgang angehalten.");
     const QString summaryEnd = QStringLiteral("abgespeichert.");
-    const auto result = [](const char* counts) {
-        return QStringLiteral("Ergebnis: %1").arg(QString::fromUtf8(counts));
-    };
     const struct {
         const char* name;
         int storedBefore;  // the newest dives stored by an earlier download are the oldest ones
@@ -551,41 +547,35 @@ TEST(TransferControl, EveryDownloadEndsWithItsResult) {
         QStringList tail;
         int boxes;
     } cases[] = {
-        {"all new", 0, {}, {summaryEnd, result("5 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}, 0},
-        {"three stored before, never overwrite", 3, {},
-         {summaryEnd, result("2 neu gespeichert, 3 schon vorhanden (nicht überschrieben), 0 verloren.")}, 0},
+        {"all new", 0, {}, {summaryEnd, ResultLine(5, 0, 0)}, 0},
+        {"three stored before, never overwrite", 3, {}, {summaryEnd, ResultLine(2, 3, 0)}, 0},
         {"all stored before, asked: yes once, then no", 5,
          [](Session& s) {
              s.choices.overwrite = OverwritePolicy::Ask;
              s.p.boxes.answers = {answer::Yes, answer::No};
          },
-         {summaryEnd, result("1 neu gespeichert, 4 schon vorhanden (nicht überschrieben), 0 verloren.")}, 5},
+         {summaryEnd, ResultLine(1, 4, 0)}, 5},
         {"the second dive lost", 0, [](Session& s) { s.device.spoiltDive = 1; },
-         {QStringLiteral("Bitte noch einmal übertragen, mit ausgeschaltetem \"Nur neue Tauchgänge laden\"."),
-          result("4 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 1 verloren.")},
-         0},
+         {kRetry, ResultLine(4, 0, 1)}, 0},
         {"only new dives, three stored before", 3, [](Session& s) { s.choices.onlyNew = true; },
-         {QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."), kActivityOne, kStopped, onlyNew,
-          result("2 neu gespeichert, 1 schon vorhanden (nicht überschrieben), 0 verloren.")},
-         0},
+         {QStringLiteral("Tauchgang übertragen, der bereits gespeichert wurde."), kActivityOne, kStopped, kOnlyNew,
+          ResultLine(2, 1, 0)}, 0},
         {"two dives asked for", 0, [](Session& s) { s.choices.diveCountText = QStringLiteral("2"); },
-         {QStringLiteral("~~~~~~~~~ >{{{°> ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~"), result("2 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")},
-         1},
+         {QStringLiteral("~~~~~~~~~ >{{{°> ~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~"), ResultLine(2, 0, 0)}, 1},
         {"Stop in the third exchange", 0,
          [](Session& s) {
              s.device.onSleep = [&s](int) {
                  if (s.device.commands.size() == 3 && s.m.TransferActive) cmdStop_Click(s.m);
              };
          },
-         {kActivityOne, kStopped, result("2 neu gespeichert, 0 schon vorhanden (nicht überschrieben), 0 verloren.")}, 0},
+         {kActivityOne, kStopped, ResultLine(2, 0, 0)}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Session s;
         if (c.storedBefore > 0) {
-            s.Start(false);
-            s.RunTicks();
-            QStringList names = s.ProfileFiles();
+            DownloadBefore(s);
+            const QStringList names = s.ProfileFiles();
             ASSERT_EQ(names.size(), 5);
             // The two newest dives are 15 and 14 July; the others are kept on disk.
             for (const QString& name : names) {
@@ -594,7 +584,6 @@ TEST(TransferControl, EveryDownloadEndsWithItsResult) {
                 }
             }
             ASSERT_EQ(s.ProfileFiles().size(), c.storedBefore);
-            s.messages.lines.clear();
         }
         if (c.setUp) c.setUp(s);
         s.Start(false);
