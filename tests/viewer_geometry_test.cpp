@@ -112,28 +112,30 @@ TEST(TimeAxis, TheStepFitsTheSpanAndLongerOnesFollow) {
 // 48 twips) had its 10-minute tick at 10 × 60 × 3 twips, where the profile was at about 8
 // minutes. Now it stands at entry 30.
 TEST(TimeAxis, TicksOfA46MinuteDiveStandAtTheirSamples) {
-    const DiveProfile p = Regular(138, 20, [](int) { return 12; });
-    const Plot plot = PlotProfile(p, H, W);
-    EXPECT_EQ(TickXs(plot), (std::vector<int>{500, 1940, 3380, 4820, 6260}));
-    EXPECT_EQ(TickLabels(plot), (std::vector<PlotText>{{500, 4105, " 0min."},
+    EXPECT_EQ(TickLabels(PlotProfile(Regular(138, 20, [](int) { return 12; }), H, W)), (std::vector<PlotText>{{500, 4105, " 0min."},
                                                        {1940, 4105, " 10min."},
                                                        {3380, 4105, " 20min."},
                                                        {4820, 4105, " 30min."},
                                                        {6260, 4105, " 40min."}}));
 }
 
-TEST(TimeAxis, ShortDivesGetTicksEveryMinuteOrEveryFive) {
+TEST(TimeAxis, TicksStandAtTheirSamplesEveryMinuteFiveOrTen) {
     const struct {
         int count, interval;
         std::vector<int> xs;
+        int height = H, width = W;
     } cases[] = {
+        {138, 20, {500, 1940, 3380, 4820, 6260}},  // 46 minutes
+        // 4K at 15 twips a pixel: 57100 ÷ 139 = 410 twips an entry; 10 minutes is entry 30.
+        {138, 20, {500, 12800, 25100, 37400, 49700}, 32400, 57600},
         // 6 minutes, 20 s: 19 entries of 356 twips, a minute is 3 of them.
         {18, 20, {500, 1568, 2636, 3704, 4772, 5840, 6908}},
         // 16 minutes, 30 s: 33 entries of 205 twips; 0, 5, 10 and 15 minutes.
         {32, 30, {500, 2550, 4600, 6650}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(TickXs(PlotProfile(Regular(c.count, c.interval, [](int) { return 9; }), H, W)), c.xs) << c.count;
+        const Plot plot = PlotProfile(Regular(c.count, c.interval, [](int) { return 9; }), c.height, c.width);
+        EXPECT_EQ(TickXs(plot, c.height), c.xs) << c.count << " " << c.width;
     }
 }
 
@@ -256,9 +258,10 @@ TEST(Readout, LineAndTextStandAtTheSampleInsideTheBox) {
     const struct {
         int entry;
         int textLeft;  // of its framed box
+        const char* text;
     } cases[] = {
-        {20, 2720 + 60},           // right of the line
-        {60, 7160 - 60 - 1215},    // near the right edge: left of it ("30:00, 10 m", 11 × 105 + 2 × 30)
+        {20, 2720 + 60, "10:00, 10 m"},         // right of the line
+        {60, 7160 - 60 - 1215, "30:00, 10 m"},  // near the right edge: left of it (11 × 105 + 2 × 30)
     };
     for (const auto& c : cases) {
         ViewOptions o;
@@ -270,7 +273,7 @@ TEST(Readout, LineAndTextStandAtTheSampleInsideTheBox) {
         const PlotBox& box = plot.boxes[0];
         EXPECT_EQ(box.x, c.textLeft);
         EXPECT_TRUE(box.x >= 0 && box.x + box.width <= W && box.y >= 0 && box.y + box.height <= H);
-        EXPECT_EQ(plot.texts.back().text, ReadoutText(c.entry * 30, 10));
+        EXPECT_EQ(plot.texts.back().text, QString::fromUtf8(c.text));
     }
     // An entry that is not shown, or none of the dive, draws no readout.
     ViewOptions outside;
@@ -434,11 +437,8 @@ TEST(AnySize, TheDepthGridThinsOutWhereItsLabelsWouldOverlap) {
 }
 
 TEST(AnySize, ABoxBeyondSixteenBitsIsDrawnInThirtyTwo) {
-    // 4K at 15 twips a pixel: 57600 × 32400 twips.
-    const DiveProfile p = Regular(138, 20, [](int t) { return t < 1500 ? 25 : 5; });
-    const Plot plot = PlotProfile(p, 32400, 57600);
-    // 57100 ÷ 139 = 410 twips an entry; 10 minutes is entry 30.
-    EXPECT_EQ(TickXs(plot, 32400), (std::vector<int>{500, 12800, 25100, 37400, 49700}));
+    // 4K at 15 twips a pixel: 57600 × 32400 twips, 410 twips an entry.
+    const Plot plot = PlotProfile(Regular(138, 20, [](int t) { return t < 1500 ? 25 : 5; }), 32400, 57600);
     EXPECT_EQ(ProfileLines(plot).back(), (PlotLine{500 + 138 * 410, 5 * 1256 + 200, 500 + 137 * 410, 5 * 1256 + 200,
                                                    kProfileColour, 2}));
 }
