@@ -265,16 +265,11 @@ TEST(ShowDiveWindow, SavedPicturesOpenAgainAtTheirSize) {
 
 namespace {
 
-void MouseMove(QWidget* widget, double x, Qt::MouseButtons buttons = Qt::NoButton) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), widget->mapToGlobal(QPointF(x, 100)), Qt::NoButton, buttons,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &move);
-}
-
-void MouseButton(QWidget* widget, QEvent::Type type, double x) {
-    QMouseEvent press(type, QPointF(x, 100), widget->mapToGlobal(QPointF(x, 100)), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &press);
+// A move (with `buttons` held), or a press or release of the left button, at x pixels.
+void Mouse(QWidget* widget, QEvent::Type type, double x, Qt::MouseButtons buttons = Qt::NoButton) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(x, 100), widget->mapToGlobal(QPointF(x, 100)), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
 }
 
 void Wheel(QWidget* widget, double x, int notches, Qt::KeyboardModifiers modifiers) {
@@ -317,7 +312,7 @@ TEST(ShowDiveWindow, TheReadoutFollowsTheMouseAndTheArrowKeys) {
     for (const auto& step : steps) {
         SCOPED_TRACE(step.action);
         if (step.mouseX >= 0) {
-            MouseMove(v.picDive, step.mouseX);
+            Mouse(v.picDive, QEvent::MouseMove, step.mouseX);
         } else {
             for (int i = 0; i < step.presses; ++i) QTest::keyClick(v.picDive, step.key);
         }
@@ -349,17 +344,17 @@ TEST(ShowDiveWindow, CtrlWheelAndPlusMinusZoomAroundDraggingPansPos1ShowsTheWhol
     EXPECT_NE(v.Drawing(), whole);
 
     // Dragging 100 pixels to the left shows later seconds, at most up to the dive's end.
-    MouseButton(v.picDive, QEvent::MouseButtonPress, 300);
-    MouseMove(v.picDive, 250, Qt::LeftButton);
-    MouseMove(v.picDive, 200, Qt::LeftButton);
-    MouseButton(v.picDive, QEvent::MouseButtonRelease, 200);
+    Mouse(v.picDive, QEvent::MouseButtonPress, 300, Qt::LeftButton);
+    Mouse(v.picDive, QEvent::MouseMove, 250, Qt::LeftButton);
+    Mouse(v.picDive, QEvent::MouseMove, 200, Qt::LeftButton);
+    Mouse(v.picDive, QEvent::MouseButtonRelease, 200);
     ASSERT_TRUE(v.View().shown.has_value());
     EXPECT_GT(v.View().shown->first, zoomed.first);
     EXPECT_EQ(v.View().shown->Length(), zoomed.Length());
     EXPECT_LE(v.View().shown->last, 340);
     // Moving the mouse without a button pans nothing.
     const TimeSpan dragged = *v.View().shown;
-    MouseMove(v.picDive, 50);
+    Mouse(v.picDive, QEvent::MouseMove, 50);
     EXPECT_EQ(v.View().shown, dragged);
 
     QTest::keyClick(v.picDive, Qt::Key_Plus);
