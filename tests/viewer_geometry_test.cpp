@@ -11,12 +11,14 @@
 
 #include "profiles/StoredDive.h"
 #include "support/E2eSession.h"
+#include "support/RegularProfile.h"
 #include "ui/viewer/DivePlot.h"
 #include "ui/viewer/MarkerStyles.h"
 #include "ui/viewer/PlotPlacement.h"
 #include "ui/viewer/TimeAxis.h"
 
 using namespace vyper;
+using vyper::testing::RegularProfile;
 
 namespace {
 
@@ -33,20 +35,6 @@ DiveProfile ProfileOf(std::initializer_list<std::pair<int, int>> samples) {
         p.lastTime = static_cast<int16_t>(time);
         ++p.sampleCount;
     }
-    return p;
-}
-
-// `count` samples every `interval` seconds at `depth(time)`.
-template <typename Depth>
-DiveProfile Regular(int count, int interval, Depth depth) {
-    DiveProfile p;
-    for (int i = 1; i <= count; ++i) {
-        p.time[i] = static_cast<int16_t>(i * interval);
-        p.depth[i] = static_cast<int16_t>(depth(i * interval));
-        p.maxDepth = std::max(p.maxDepth, p.depth[i]);
-        p.lastTime = p.time[i];
-    }
-    p.sampleCount = static_cast<int16_t>(count + 1);
     return p;
 }
 
@@ -112,10 +100,9 @@ TEST(TimeAxis, TheStepFitsTheSpanAndLongerOnesFollow) {
 // 48 twips) had its 10-minute tick at 10 × 60 × 3 twips, where the profile was at about 8
 // minutes. Now it stands at entry 30.
 TEST(TimeAxis, TicksOfA46MinuteDiveStandAtTheirSamples) {
-    EXPECT_EQ(TickLabels(PlotProfile(Regular(138, 20, [](int) { return 12; }), H, W)), (std::vector<PlotText>{{500, 4105, " 0min."},
-                                                       {1940, 4105, " 10min."},
-                                                       {3380, 4105, " 20min."},
-                                                       {4820, 4105, " 30min."},
+    const Plot plot = PlotProfile(RegularProfile(138, 20, [](int) { return 12; }), H, W);
+    EXPECT_EQ(TickLabels(plot), (std::vector<PlotText>{{500, 4105, " 0min."}, {1940, 4105, " 10min."},
+                                                       {3380, 4105, " 20min."}, {4820, 4105, " 30min."},
                                                        {6260, 4105, " 40min."}}));
 }
 
@@ -134,7 +121,7 @@ TEST(TimeAxis, TicksStandAtTheirSamplesEveryMinuteFiveOrTen) {
         {32, 30, {500, 2550, 4600, 6650}},
     };
     for (const auto& c : cases) {
-        const Plot plot = PlotProfile(Regular(c.count, c.interval, [](int) { return 9; }), c.height, c.width);
+        const Plot plot = PlotProfile(RegularProfile(c.count, c.interval, [](int) { return 9; }), c.height, c.width);
         EXPECT_EQ(TickXs(plot, c.height), c.xs) << c.count << " " << c.width;
     }
 }
@@ -142,7 +129,7 @@ TEST(TimeAxis, TicksStandAtTheirSamplesEveryMinuteFiveOrTen) {
 TEST(TimeAxis, LabelsThatWouldOverlapTakeALongerStep) {
     // Two hours every 60 s: 121 entries of 55 twips, 10 minutes 550 twips; labels of 7
     // characters at 105 twips (" 10min.", 735) would overlap: 20 minutes.
-    const DiveProfile p = Regular(120, 60, [](int) { return 30; });
+    const DiveProfile p = RegularProfile(120, 60, [](int) { return 30; });
     EXPECT_EQ(TickXs(PlotProfile(p, H, W)), (std::vector<int>{500, 1600, 2700, 3800, 4900, 6000, 7100}));
     // Labels 40 twips a character: 10 minutes fit.
     ViewOptions narrow;
@@ -200,7 +187,7 @@ TEST(ViewSpan, PanAndClampKeepTheLengthInsideTheDive) {
 
 TEST(ViewSpan, AZoomedDiveIsDrawnForItsSpanInsideThePlot) {
     // 30 minutes every 30 s, 10 to 20 minutes shown: entries 20 to 40 over 500 .. 7160.
-    const DiveProfile p = Regular(60, 30, [](int t) { return t % 60 == 0 ? 12 : 8; });
+    const DiveProfile p = RegularProfile(60, 30, [](int t) { return t % 60 == 0 ? 12 : 8; });
     ViewOptions zoomed;
     zoomed.shown = TimeSpan{600, 1200};
     const Plot plot = PlotDive(p, {{10, "SLOW"}, {30, "ATT"}, {50, "ERR"}}, H, W, zoomed);
@@ -236,7 +223,7 @@ TEST(Readout, TextIsMinutesSecondsAndMetres) {
 
 TEST(Readout, NearestSampleAndTimeUnderTheMouse) {
     // 30 minutes every 30 s: entries 111 twips apart from 500.
-    const DiveProfile p = Regular(60, 30, [](int) { return 10; });
+    const DiveProfile p = RegularProfile(60, 30, [](int) { return 10; });
     const ViewOptions whole;
     const std::pair<int, int> nearest[] = {{500 + 20 * 111 + 50, 20}, {500 + 20 * 111 + 60, 21}, {0, 1}, {W, 60}};
     for (const auto& [x, entry] : nearest) EXPECT_EQ(NearestSample(p, x, H, W, whole), entry) << x;
@@ -254,7 +241,7 @@ TEST(Readout, NearestSampleAndTimeUnderTheMouse) {
 }
 
 TEST(Readout, LineAndTextStandAtTheSampleInsideTheBox) {
-    const DiveProfile p = Regular(60, 30, [](int) { return 10; });
+    const DiveProfile p = RegularProfile(60, 30, [](int) { return 10; });
     const struct {
         int entry;
         int textLeft;  // of its framed box
@@ -364,7 +351,7 @@ TEST(Markers, WarningsAreRedFilledTrianglesTheOthersOpenCircles) {
 
 TEST(Markers, SymbolsStandAboveTheirSampleAndTextsBeside) {
     // 20 minutes every 60 s at 10 m, rising to the surface at the end: entries 322 twips apart.
-    const DiveProfile p = Regular(20, 60, [](int t) { return t == 1200 ? 0 : 10; });
+    const DiveProfile p = RegularProfile(20, 60, [](int t) { return t == 1200 ? 0 : 10; });
     const Plot plot = PlotDive(p, {{5, "SLOW"}, {5, "ATT"}, {20, "CEIL"}, {20, "ERR"}, {8, ""}, {12, "ASC"}, {13, "ASC"}},
                                H, W, ViewOptions{});
     const int x5 = 500 + 5 * 322, y10 = 10 * 339 + 200;
@@ -413,11 +400,11 @@ TEST(Markers, TheLegendTakesACornerThatTheProfileLeavesFree) {
         return std::pair(b.x + b.width / 2 > W / 2, b.y + b.height / 2 > H / 2);  // right? bottom?
     };
     // Deep first, shallow at the end: bottom right.
-    EXPECT_EQ(legendBox(Regular(40, 30, [](int t) { return t < 600 ? 30 : 6; })), std::pair(true, true));
+    EXPECT_EQ(legendBox(RegularProfile(40, 30, [](int t) { return t < 600 ? 30 : 6; })), std::pair(true, true));
     // Deepest at the end (the dive's last part is not written yet): top right is free.
-    EXPECT_EQ(legendBox(Regular(40, 30, [](int t) { return t < 900 ? 5 : 30; })), std::pair(true, false));
+    EXPECT_EQ(legendBox(RegularProfile(40, 30, [](int t) { return t < 900 ? 5 : 30; })), std::pair(true, false));
     // Shallow, then deep, then up to the surface through the top right: bottom left.
-    EXPECT_EQ(legendBox(Regular(40, 30, [](int t) { return t < 600 ? 2 : t < 1110 ? 30 : (1200 - t) * 2 / 9; })),
+    EXPECT_EQ(legendBox(RegularProfile(40, 30, [](int t) { return t < 600 ? 2 : t < 1110 ? 30 : (1200 - t) * 2 / 9; })),
               std::pair(false, true));
 }
 
@@ -429,7 +416,7 @@ TEST(AnySize, TheDepthGridThinsOutWhereItsLabelsWouldOverlap) {
         int labels;
     } cases[] = {{120, 13}, {170, 9}};
     for (const auto& c : cases) {
-        const Plot plot = PlotProfile(Regular(10, 20, [&](int) { return c.maxDepth; }), H, W);
+        const Plot plot = PlotProfile(RegularProfile(10, 20, [&](int) { return c.maxDepth; }), H, W);
         EXPECT_EQ(std::count_if(plot.texts.begin(), plot.texts.end(), [](const PlotText& t) { return t.x == 10; }),
                   c.labels)
             << c.maxDepth;
@@ -438,7 +425,7 @@ TEST(AnySize, TheDepthGridThinsOutWhereItsLabelsWouldOverlap) {
 
 TEST(AnySize, ABoxBeyondSixteenBitsIsDrawnInThirtyTwo) {
     // 4K at 15 twips a pixel: 57600 × 32400 twips, 410 twips an entry.
-    const Plot plot = PlotProfile(Regular(138, 20, [](int t) { return t < 1500 ? 25 : 5; }), 32400, 57600);
+    const Plot plot = PlotProfile(RegularProfile(138, 20, [](int t) { return t < 1500 ? 25 : 5; }), 32400, 57600);
     EXPECT_EQ(ProfileLines(plot).back(), (PlotLine{500 + 138 * 410, 5 * 1256 + 200, 500 + 137 * 410, 5 * 1256 + 200,
                                                    kProfileColour, 2}));
 }
