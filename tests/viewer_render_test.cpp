@@ -5,16 +5,17 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "support/RegularProfile.h"
 #include "ui/toolkit/Controls.h"
 #include "ui/viewer/MarkerStyles.h"
 #include "ui/viewer/DivePlot.h"
 #include "ui/viewer/PictureBox.h"
 
 using namespace vyper;
+using vyper::testing::RegularProfile;
 
 namespace {
 
@@ -63,23 +64,9 @@ std::vector<double> InkColumns(const QImage& image, int top, int bottom, Inked i
     return middles;
 }
 
-// Samples every `interval` s up to `seconds`, at `depth(time)`.
-template <typename Depth>
-DiveProfile Sampled(int seconds, int interval, Depth depth) {
-    DiveProfile p;
-    for (int t = interval; t <= seconds; t += interval) {
-        p.time[p.sampleCount] = static_cast<int16_t>(t);
-        p.depth[p.sampleCount] = static_cast<int16_t>(depth(t));
-        p.maxDepth = std::max(p.maxDepth, p.depth[p.sampleCount]);
-        ++p.sampleCount;
-        p.lastTime = static_cast<int16_t>(t);
-    }
-    return p;
-}
-
 // At 5 m but 10 m at every `spikeEvery` seconds: the profile's deepest points are the ticks' times.
 DiveProfile Spiky(int minutes, int interval, int spikeEvery) {
-    return Sampled(minutes * 60, interval, [&](int t) { return t % spikeEvery == 0 ? 10 : 5; });
+    return RegularProfile(minutes * 60 / interval, interval, [&](int t) { return t % spikeEvery == 0 ? 10 : 5; });
 }
 
 }  // namespace
@@ -168,7 +155,7 @@ TEST(RenderedPlot, TheProfileGrowsWithTheBox) {
 // the warnings show in their colour just above their sample.
 TEST(RenderedPlot, MarkersNeverHideTheProfileLine) {
     // 30 minutes every 20 s: a fast ascent at the end with a SLOW at every sample of it.
-    const DiveProfile p = Sampled(1800, 20, [](int t) { return t <= 1500 ? 24 : (1800 - t) * 24 / 300; });
+    const DiveProfile p = RegularProfile(90, 20, [](int t) { return t <= 1500 ? 24 : (1800 - t) * 24 / 300; });
     std::vector<PlotMarker> markers = {{2, "ATT"}, {40, "CEIL"}, {40, "ERR"}, {41, ""}};
     for (int entry = 76; entry <= 90; ++entry) markers.push_back({entry, "SLOW"});
     for (int scale : {1, 2}) {
