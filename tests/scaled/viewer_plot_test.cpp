@@ -10,6 +10,7 @@
 #include <cmath>
 #include <vector>
 
+#include "support/RegularProfile.h"
 #include "ui/toolkit/Controls.h"
 #include "ui/toolkit/WindowFonts.h"
 #include "ui/viewer/DivePlot.h"
@@ -53,15 +54,8 @@ std::vector<InkRun> InkRuns(const QImage& picture, const QRectF& area, const QCo
 
 // `count` samples every `interval` s, deep first and shallower towards the end.
 DiveProfile Dive(int count, int interval, int depth) {
-    DiveProfile p;
-    for (int i = 1; i <= count; ++i) {
-        p.time[i] = static_cast<int16_t>(i * interval);
-        p.depth[i] = static_cast<int16_t>(i < count * 2 / 3 ? depth : depth / 4);
-        p.maxDepth = std::max(p.maxDepth, p.depth[i]);
-        p.lastTime = p.time[i];
-    }
-    p.sampleCount = static_cast<int16_t>(count + 1);
-    return p;
+    return vyper::testing::RegularProfile(count, interval,
+                                          [&](int t) { return t / interval < count * 2 / 3 ? depth : depth / 4; });
 }
 
 struct Drawn {
