@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/Failure.h"
 
 #include "profiles/ProfileNames.h"
 #include "support/CoreRig.h"
@@ -100,7 +103,7 @@ TEST(ConvertProfileBuffer, StoresANewDiveAndTreatsAStoredOneAsChosen) {
 TEST(ConvertProfileBuffer, FailuresBecomeALineAndLeaveTheFolderAsItWas) {
     // Whatever fails, the folder holds what it held (no part of a file, no temporary file),
     // one line tells why, no name is listed, the counters go on and the next dive is stored.
-    enum class Fault { FolderMissing, FolderOfThatName, DiskFull, NotReplaceable, WriteProtected, DepthOverflow };
+    enum class Fault { FolderMissing, FolderOfThatName, DiskFull, SyncFails, CloseFails, NotReplaceable, WriteProtected, DepthOverflow };
     const struct {
         const char* name;
         Fault fault;
@@ -113,6 +116,9 @@ TEST(ConvertProfileBuffer, FailuresBecomeALineAndLeaveTheFolderAsItWas) {
          "Pfad-/Dateizugriffsfehler: <path> ist ein Ordner, die Datei kann nicht angelegt werden"},
         {"disk full, new file", Fault::DiskFull, false, false, "Schreibfehler (Datenträger voll?): <path>"},
         {"disk full, answered Ja", Fault::DiskFull, true, true, "Schreibfehler (Datenträger voll?): <path>"},
+        {"sync fails, new file", Fault::SyncFails, false, false, "Schreibfehler (Datenträger voll?): <path>"},
+        {"sync fails, answered Ja", Fault::SyncFails, true, true, "Schreibfehler (Datenträger voll?): <path>"},
+        {"close fails", Fault::CloseFails, true, false, "Schreibfehler (Datenträger voll?): <path>"},
         {"not replaceable", Fault::NotReplaceable, true, false, "Pfad-/Dateizugriffsfehler: <path> kann nicht ersetzt werden"},
         {"write-protected", Fault::WriteProtected, true, false,
          "Pfad-/Dateizugriffsfehler: <path> kann nicht zum Schreiben geöffnet werden"},
@@ -137,6 +143,8 @@ TEST(ConvertProfileBuffer, FailuresBecomeALineAndLeaveTheFolderAsItWas) {
         }
         t.p.files.bytesUntilFull = c.fault == Fault::DiskFull ? 20 : -1;
         t.p.files.renameFails = c.fault == Fault::NotReplaceable;
+        t.p.files.syncFails = c.fault == Fault::SyncFails;
+        t.p.files.closeFails = c.fault == Fault::CloseFails;
         t.Convert(5, c.fault == Fault::DepthOverflow ? std::vector<int>(1000, 120) : std::vector<int>{10, 128});
 
         const QString line = QString::fromUtf8(c.line)
@@ -152,8 +160,54 @@ TEST(ConvertProfileBuffer, FailuresBecomeALineAndLeaveTheFolderAsItWas) {
         if (c.fault == Fault::FolderMissing) continue;
         t.p.files.bytesUntilFull = -1;
         t.p.files.renameFails = false;
+        t.p.files.syncFails = false;
+        t.p.files.closeFails = false;
         t.Convert(6);
         EXPECT_EQ(t.files.lines, QStringList{FileName(6)});
         EXPECT_EQ(t.ReadProfile(FileName(6)), QByteArray(kWorkedExampleFile).replace("14 Uhr 05", "14 Uhr 06"));
+    }
+}
+
+// The hidden file's bytes reach the medium before the name points at them: renamed before
+// its sync, a power cut can leave a stored dive as an empty file. Whichever step fails, the
+// old file stays as it was, nothing is left beside it, and the caller learns of it.
+TEST(AtomicFileWriter, SyncsAndClosesBeforeTheRenameAndAFailedStepLeavesTheOldFile) {
+    enum class Fault { None, DiskFull, Sync, Close, Rename };
+    const struct {
+        const char* name;
+        Fault fault;
+        const char* steps;
+        const char* failure;  // nullptr: none
+    } cases[] = {
+        {"no fault", Fault::None, "write, sync, close, rename dive.txt", nullptr},
+        {"disk full", Fault::DiskFull, "write, close", "Schreibfehler (Datenträger voll?): <path>"},
+        {"sync fails", Fault::Sync, "write, sync, close", "Schreibfehler (Datenträger voll?): <path>"},
+        {"close fails", Fault::Close, "write, sync, close", "Schreibfehler (Datenträger voll?): <path>"},
+        {"rename fails", Fault::Rename, "write, sync, close, rename dive.txt",
+         "Pfad-/Dateizugriffsfehler: <path> kann nicht ersetzt werden"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        const QString path = JoinPath(folder.path(), QStringLiteral("dive.txt"));
+        WriteAll(path, kOldContent);
+        FaultyFileWriter writer;
+        writer.bytesUntilFull = c.fault == Fault::DiskFull ? 0 : -1;
+        writer.syncFails = c.fault == Fault::Sync;
+        writer.closeFails = c.fault == Fault::Close;
+        writer.renameFails = c.fault == Fault::Rename;
+
+        QString failure;
+        try {
+            writer.WriteWhole(path, "new dive\r\n");
+        } catch (const RuntimeFailure& f) {
+            failure = f.Description();
+        }
+
+        EXPECT_EQ(writer.steps.join(QStringLiteral(", ")), QString::fromUtf8(c.steps));
+        EXPECT_EQ(failure, c.failure ? QString::fromUtf8(c.failure).replace(QStringLiteral("<path>"), path) : QString());
+        EXPECT_EQ(ReadAll(path), c.failure ? kOldContent : QByteArray("new dive\r\n"));
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                  QStringList{QStringLiteral("dive.txt")});
     }
 }

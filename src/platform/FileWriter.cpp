@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <utility>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -60,8 +61,9 @@ RuntimeFailure WriteFailed(const QString& path) {
 struct TemporaryFile {
     int fd = -1;
     QByteArray name;
+    std::function<int(int)> close;
 
-    TemporaryFile() = default;
+    explicit TemporaryFile(std::function<int(int)> closeFile) : close(std::move(closeFile)) {}
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
@@ -70,7 +72,7 @@ struct TemporaryFile {
     }
     bool Close() {
         if (fd < 0) return true;
-        const int result = ::close(fd);
+        const int result = close(fd);
         fd = -1;
         return result == 0;
     }
@@ -125,7 +127,7 @@ void AtomicFileWriter::WriteWholeStreamed(const QString& path, const std::functi
         throw NotWritable(path);
     }
 
-    TemporaryFile temp;
+    TemporaryFile temp([this](int fd) { return Close(fd); });
     if (!CreateBeside(folder, info.fileName(), temp)) {
         if (!QFileInfo(folder).isDir()) throw FolderMissing(folder);
         throw NotWritable(path);
@@ -143,8 +145,10 @@ void AtomicFileWriter::WriteWholeStreamed(const QString& path, const std::functi
             left -= static_cast<std::size_t>(written);
         }
     });
-    // A full disk may show only at the sync or the close, above all on network folders.
-    if (::fsync(temp.fd) != 0 || !temp.Close()) throw WriteFailed(path);
+    // The bytes must be on the medium before the name points at them: renamed first, a
+    // power cut can leave the name on an empty file. A full disk may show only at the sync
+    // or the close, above all on network folders.
+    if (Sync(temp.fd) != 0 || !temp.Close()) throw WriteFailed(path);
 
     if (Rename(temp.name.constData(), target.constData()) != 0) throw NotReplaceable(path);
     temp.name.clear();
@@ -152,6 +156,10 @@ void AtomicFileWriter::WriteWholeStreamed(const QString& path, const std::functi
 }
 
 ssize_t AtomicFileWriter::WriteSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
+
+int AtomicFileWriter::Sync(int fd) { return ::fsync(fd); }
+
+int AtomicFileWriter::Close(int fd) { return ::close(fd); }
 
 int AtomicFileWriter::Rename(const char* from, const char* to) { return std::rename(from, to); }
 

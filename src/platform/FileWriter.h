@@ -29,8 +29,9 @@ public:
     virtual bool Exists(const QString& path) const;
 };
 
-// Writes into a new hidden file ".<name>.XXXXXX" in the target's folder, syncs it and
-// renames it over the target. A file there that is write-protected (no write bit for its
+// Writes into a new hidden file ".<name>.XXXXXX" in the target's folder, syncs it, closes
+// it and only then renames it over the target, so that after a power cut the name holds
+// the old bytes or all of the new ones, never an empty or short file. A file there that is write-protected (no write bit for its
 // owner, or not writable for this user) is refused, as it was when files were overwritten
 // in place; a replaced file's permissions carry over to the new one.
 class AtomicFileWriter : public FileWriter {
@@ -40,9 +41,13 @@ public:
     void WriteWholeStreamed(const QString& path, const std::function<void(const ChunkSink&)>& produce) override;
 
 protected:
-    // The steps that a full disk or a locked target make fail; they behave like write(2)
-    // and rename(2), errno included.
+    // The steps on the hidden file that a full disk, a failing medium or a locked target
+    // make fail; each behaves like write(2), fsync(2), close(2) and rename(2), errno
+    // included. The close also runs when a write is given up, so every opened file is
+    // closed once.
     virtual ssize_t WriteSome(int fd, const char* data, std::size_t size);
+    virtual int Sync(int fd);
+    virtual int Close(int fd);
     virtual int Rename(const char* from, const char* to);
 };
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 
@@ -74,6 +75,7 @@ void FakeWaits::DoEvents() {
 }
 
 ssize_t FaultyFileWriter::WriteSome(int fd, const char* data, std::size_t size) {
+    steps.append(QStringLiteral("write"));
     if (bytesUntilFull < 0) return AtomicFileWriter::WriteSome(fd, data, size);
     if (bytesUntilFull == 0) {
         errno = ENOSPC;
@@ -85,7 +87,24 @@ ssize_t FaultyFileWriter::WriteSome(int fd, const char* data, std::size_t size) 
     return written;
 }
 
+int FaultyFileWriter::Sync(int fd) {
+    steps.append(QStringLiteral("sync"));
+    if (!syncFails) return AtomicFileWriter::Sync(fd);
+    errno = EIO;
+    return -1;
+}
+
+int FaultyFileWriter::Close(int fd) {
+    steps.append(QStringLiteral("close"));
+    // The descriptor goes whatever the result, as with close(2).
+    const int result = AtomicFileWriter::Close(fd);
+    if (!closeFails) return result;
+    errno = EIO;
+    return -1;
+}
+
 int FaultyFileWriter::Rename(const char* from, const char* to) {
+    steps.append(QStringLiteral("rename ") + QFileInfo(QFile::decodeName(to)).fileName());
     if (!renameFails) return AtomicFileWriter::Rename(from, to);
     errno = EBUSY;
     return -1;

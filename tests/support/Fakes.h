@@ -80,17 +80,27 @@ public:
     std::function<void()> onDoEvents;
 };
 
-// The program's own file writer, whose steps can be made to fail: a disk that is full after
-// some bytes, or a target that cannot be replaced. With no fault set it writes as the program does.
+// The program's own file writer, whose steps on the hidden file are recorded and can be made
+// to fail: a disk that is full after some bytes, a medium that fails the sync or the close, a
+// target that cannot be replaced. With no fault set it writes as the program does.
 class FaultyFileWriter : public AtomicFileWriter {
 public:
     // Bytes that still fit on the disk; the write after them fails with ENOSPC. Negative: no limit.
     qint64 bytesUntilFull = -1;
+    // The sync fails with EIO (a medium that lost the bytes), the close with EIO (a network
+    // folder that reports the failed write only then).
+    bool syncFails = false;
+    bool closeFails = false;
     // The rename over the target fails with EBUSY.
     bool renameFails = false;
+    // Every step tried, in order: "write", "sync", "close", "rename <file name of the target>",
+    // failed ones included.
+    QStringList steps;
 
 protected:
     ssize_t WriteSome(int fd, const char* data, std::size_t size) override;
+    int Sync(int fd) override;
+    int Close(int fd) override;
     int Rename(const char* from, const char* to) override;
 };
 
