@@ -6,11 +6,16 @@
 // --stop-after=S, the time from a click on "Sto&p" S seconds into the download until the
 // transfer has ended, and whether any byte went out after the click.
 //
+// --slow-sync=MS gives every profile file's sync MS milliseconds (a slow USB stick or SD card);
+// the program writes the files beside the window's loop, and --write-in-window writes them in
+// the window's thread instead, as before, to compare the longest stall.
+//
 // The download is logged as the program logs it (a transfer log in a temporary state folder,
 // or in FILE with --transfer-log=FILE), and the time spent inside the log's calls is
 // measured; --no-log runs without the log.
 //
 // Usage: download_benchmark [--delay=MS] [--dives=large|default] [--echo] [--stop-after=S] [--messages]
+//                           [--slow-sync=MS [--write-in-window]]
 //                           [--no-log | --transfer-log=FILE]
 //                           [--save-log=FILE] (the emulator's log of the download, to compare runs)
 
@@ -24,11 +29,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <thread>
 
 #include "platform/FileTransferLog.h"
 #include "platform/PortDevices.h"
@@ -83,6 +90,30 @@ private:
         ++calls;
     }
     TransferLog& log_;
+};
+
+// The program's file writer on a slow medium: every sync takes `syncMs` longer.
+class SlowSyncFileWriter : public AtomicFileWriter {
+public:
+    explicit SlowSyncFileWriter(int syncMs) : syncMs_(syncMs) {}
+    std::atomic<int> syncs{0};
+
+protected:
+    int Sync(int fd) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(syncMs_));
+        ++syncs;
+        return AtomicFileWriter::Sync(fd);
+    }
+
+private:
+    int syncMs_;
+};
+
+// The system's waits, but work that would run aside runs in the window's thread, as the
+// profile files were written before.
+class InWindowWaits : public SystemWaits {
+public:
+    void RunAside(const std::function<void()>& work) override { work(); }
 };
 
 double CpuSeconds() {
@@ -150,9 +181,13 @@ int main(int argc, char* argv[]) {
         settings.Save(QStringLiteral("CommPort"), QStringLiteral("Delay"), QString::number(delay));
         PosixSerialControl serial([&settings](int port) { return DevicePathForPort(settings, port); });
         SilentBoxes boxes;
-        SystemWaits waits;
+        const bool writeInWindow = args.contains(QStringLiteral("--write-in-window"));
+        SystemWaits asideWaits;
+        InWindowWaits inWindowWaits;
+        Waits& waits = writeInWindow ? static_cast<Waits&>(inWindowWaits) : asideWaits;
         const auto noDevices = [] { return std::vector<SerialDeviceChoice>{}; };
-        AtomicFileWriter files;
+        const int syncMs = Option(args, QStringLiteral("--slow-sync"), QStringLiteral("0")).toInt();
+        SlowSyncFileWriter files(syncMs);
         const bool logged = !args.contains(QStringLiteral("--no-log"));
         QTemporaryDir stateFolder;
         const QString logFile = Option(args, QStringLiteral("--transfer-log"), QString());
@@ -243,6 +278,8 @@ int main(int argc, char* argv[]) {
                     cpuSeconds, 100.0 * cpuSeconds / wallSeconds,
                     t.bytesFromDevice > 0 ? 1000.0 * cpuSeconds / static_cast<double>(t.bytesFromDevice) : 0.0);
         std::printf("longest event-loop stall:      %lld ms\n", static_cast<long long>(longestStall));
+        std::printf("profile file syncs:            %d, each %d ms longer, files written %s\n", files.syncs.load(), syncMs,
+                    writeInWindow ? "in the window's thread" : "beside the window's loop");
         if (logged) {
             std::printf("transfer log:                  %.1f KB, %ld calls, %.1f ms inside them (%.2f us per byte on the "
                         "line, longest call %.2f ms)\n",

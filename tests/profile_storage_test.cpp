@@ -2,7 +2,12 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <future>
+#include <thread>
 
+#include "platform/BackgroundFileWriter.h"
 #include "platform/Failure.h"
 
 #include "profiles/ProfileNames.h"
@@ -209,5 +214,81 @@ TEST(AtomicFileWriter, SyncsAndClosesBeforeTheRenameAndAFailedStepLeavesTheOldFi
         EXPECT_EQ(ReadAll(path), c.failure ? kOldContent : QByteArray("new dive\r\n"));
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
                   QStringList{QStringLiteral("dive.txt")});
+    }
+}
+
+// The file is written aside from the window's loop, before anything tells of it: whatever
+// the loop does meanwhile sees the lists and the folder as they were before the dive.
+TEST(ConvertProfileBuffer, WritesTheFileAsideBeforeListingIt) {
+    Storage t;
+    const QString name = FileName();
+    QStringList messagesDuringWrite, filesDuringWrite;
+    QByteArray fileDuringWrite;
+    t.p.waits.onAside = [&] {
+        messagesDuringWrite = t.messages.lines;
+        filesDuringWrite = t.files.lines;
+        fileDuringWrite = t.ReadProfile(name);
+    };
+
+    t.Convert();
+
+    EXPECT_EQ(t.p.waits.asides, 1);
+    EXPECT_EQ(messagesDuringWrite, QStringList{});
+    EXPECT_EQ(filesDuringWrite, QStringList{});
+    EXPECT_EQ(fileDuringWrite, "<missing: " + t.PathOf(name).toUtf8() + ">");
+    EXPECT_EQ(t.ReadProfile(name), kWorkedExampleFile);
+    EXPECT_EQ(t.files.lines, QStringList{name});
+    EXPECT_EQ(t.messages.lines.size(), 10);
+}
+
+namespace {
+
+// A writer that blocks until the window's thread has handled a timer, and notes on which
+// thread it ran; then writes through `next` (or throws its failure).
+class LoopWatchingWriter : public FileWriter {
+public:
+    explicit LoopWatchingWriter(FileWriter& next) : next_(next) {}
+    void WriteWhole(const QString& path, const QByteArray& bytes) override {
+        thread = std::this_thread::get_id();
+        // Bounded only so that a loop that stands still fails the test instead of hanging it.
+        loopRan = timerFired.get_future().wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        next_.WriteWhole(path, bytes);
+    }
+    std::promise<void> timerFired;
+    std::thread::id thread;
+    bool loopRan = false;
+
+private:
+    FileWriter& next_;
+};
+
+}  // namespace
+
+// With the system's waits the write runs on a thread of its own while the window's loop
+// handles its timers, and a failure of the write comes back to the caller.
+TEST(BackgroundFileWriter, WritesOnAThreadOfItsOwnWhileTheLoopGoesOnAndReportsFailures) {
+    for (const bool syncFails : {false, true}) {
+        SCOPED_TRACE(syncFails ? "sync fails" : "no fault");
+        QTemporaryDir folder;
+        const QString path = JoinPath(folder.path(), QStringLiteral("dive.txt"));
+        WriteAll(path, kOldContent);
+        FaultyFileWriter disk;
+        disk.syncFails = syncFails;
+        LoopWatchingWriter watching(disk);
+        SystemWaits waits;
+        BackgroundFileWriter aside(watching, waits);
+        QTimer::singleShot(0, [&watching] { watching.timerFired.set_value(); });
+
+        QString failure;
+        try {
+            aside.WriteWhole(path, "new dive\r\n");
+        } catch (const RuntimeFailure& f) {
+            failure = f.Description();
+        }
+
+        EXPECT_NE(watching.thread, std::this_thread::get_id());
+        EXPECT_TRUE(watching.loopRan);
+        EXPECT_EQ(failure, syncFails ? QStringLiteral("Schreibfehler (Datenträger voll?): ") + path : QString());
+        EXPECT_EQ(ReadAll(path), syncFails ? kOldContent : QByteArray("new dive\r\n"));
     }
 }

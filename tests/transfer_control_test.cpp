@@ -274,6 +274,56 @@ TEST(TransferControl, AStartDuringATransferChangesNothing) {
     }
 }
 
+// Whatever the window's loop runs while a dive's file is written (the program holds clicks
+// back then; a timer could still stop a transfer or start one) leaves the file whole and
+// listed, and the tick that wrote it does not go on in a transfer started meanwhile.
+TEST(TransferControl, AStopOrANewStartDuringAFileWriteEndsOnlyTheOldTransfer) {
+    {
+        SCOPED_TRACE("Stop during the second dive's write");
+        Session s;
+        s.Start(false);
+        s.p.waits.onAside = [&s] {
+            if (s.p.waits.asides == 2) cmdStop_Click(s.m);
+        };
+        EXPECT_EQ(s.RunTicks(), 2);
+        QStringList listed = s.files.lines;
+        listed.sort();
+        EXPECT_EQ(listed, s.ProfileFiles());
+        EXPECT_EQ(s.ProfileFiles().size(), 2);
+        // The dive was on its way to the disk: it is listed after the Stop's lines, without
+        // an activity step of a transfer that is over.
+        const QStringList afterStop = s.messages.lines.mid(s.messages.lines.indexOf(kStopped) + 1);
+        ASSERT_EQ(afterStop.size(), 9);
+        EXPECT_EQ(afterStop.first(), QStringLiteral("Datum: \t\t\t\t24-07-14"));
+        EXPECT_EQ(std::tuple(s.m.DownloadState, s.m.TransferActive, s.control.interval, s.p.serial.PortOpen()),
+                  std::tuple(0, false, 0, false));
+        EXPECT_FALSE(s.messages.lines.contains(kEnded));
+    }
+    {
+        SCOPED_TRACE("Stop and a new download during the first dive's write, error limit 0");
+        Session s;
+        s.choices.errorLimitText = QStringLiteral("0");
+        s.Start(false);
+        s.p.waits.onAside = [&s] {
+            if (s.p.waits.asides != 1) return;
+            cmdStop_Click(s.m);
+            s.Start(false);
+        };
+        timDownLoadCtrl_Timer(s.m);
+        // The old tick neither ends the new transfer at its error limit nor counts into it.
+        EXPECT_EQ(std::tuple(s.m.DownloadState, s.m.TransferActive, s.control.interval, s.m.DiveNumber, s.m.DivesConverted),
+                  std::tuple(2, true, 100, 1, 0));
+        EXPECT_FALSE(s.messages.lines.contains(kEnded));
+        EXPECT_EQ(s.messages.lines.size() - s.messages.lines.indexOf(kStopped), 10);
+        // The new download meets the stored dive ("Nie überschreiben") and ends at its limit.
+        EXPECT_EQ(s.RunTicks(), 1);
+        EXPECT_EQ(s.messages.lines.count(kEnded), 1);
+        const qsizetype skipped = s.messages.lines.indexOf(QStringLiteral("Dieser Tauchgang wurde bereits abgespeichert:"));
+        EXPECT_EQ(s.messages.lines.mid(skipped + 1, 2), (QStringList{s.ProfileFiles().value(0), ActivityLine(2)}));
+        EXPECT_EQ(s.files.lines, s.ProfileFiles());
+    }
+}
+
 TEST(TransferControl, ALostDeviceEndsTheDownloadOnceAndKeepsTheStoredDives) {
     // The second dive (57 bytes) comes in packets of 35 and 28 bytes.
     const struct {

@@ -5,6 +5,9 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 namespace vyper {
 
@@ -39,6 +42,32 @@ bool SystemWaits::Pause(int ms, const std::function<bool()>& cancelled) {
 void SystemWaits::InterruptPauses() {
     // Each pause's loop ends; its caller then asks whether it was cancelled and waits on if not.
     for (QEventLoop* loop : pauses_) loop->quit();
+}
+
+void SystemWaits::RunAside(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            // Posted, so the loop ends even when the work is over before it has begun.
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the work is done here, the window waits for it as it must.
+        work();
+        return;
+    }
+    // Only the end of the work quits this loop, or the application's end, which quits every
+    // loop: then the window is gone and waiting for the work without a loop is all that is left.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 void SystemWaits::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -22,6 +22,13 @@ public:
     virtual void DoEvents() = 0;
     // Milliseconds on a clock that only moves forward (its zero is arbitrary).
     virtual int64_t MonotonicMs() = 0;
+    // Runs `work` to its end and rethrows what it throws. The system's waits run it on a
+    // thread of its own while the message loop goes on without user input (the window
+    // paints, timers and serial events are handled; clicks and keys wait until the work is
+    // done), so a slow disk never freezes the window and no click lands in the middle of
+    // the caller's steps. `work` must touch nothing that the loop's handlers touch. Not
+    // cut short by InterruptPauses. This default runs it right here.
+    virtual void RunAside(const std::function<void()>& work) { work(); }
 };
 
 class SystemWaits : public Waits {
@@ -30,6 +37,7 @@ public:
     void InterruptPauses() override;
     void DoEvents() override;
     int64_t MonotonicMs() override;
+    void RunAside(const std::function<void()>& work) override;
 
 private:
     std::vector<QEventLoop*> pauses_;  // running pauses, innermost last

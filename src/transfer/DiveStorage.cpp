@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "platform/BackgroundFileWriter.h"
 #include "platform/Failure.h"
 #include "platform/MessageBoxes.h"
 #include "transfer/ActivityIndicator.h"
@@ -58,8 +59,18 @@ StorageOutcome ApplyStorageDecision(VyperComm& m, const ProfileTarget& target) {
 }
 
 void StoreDiveShown(VyperComm& m, const DiveRecord& record, const ProfileTarget& target) {
-    StoreDive(m.platform.files, m.seams.messages, m.seams.files, record, target);
-    if (record.EndedByMarker) ShowActivityForDive(m);
+    // A sync can take half a second on a slow card: the file goes to disk beside the window's
+    // loop, and the dive is listed once it is in place, as it would be written in the loop.
+    BackgroundFileWriter aside(m.platform.files, m.platform.waits);
+    const uint32_t generation = m.TransferGeneration;
+    const bool active = m.TransferActive;
+    StoreDive(aside, m.seams.messages, m.seams.files, record, target);
+    // The file is on disk and listed either way; the activity step tells of a transfer going
+    // on, so none follows once it was stopped, or another one started, while the file was
+    // written.
+    if (record.EndedByMarker && m.TransferGeneration == generation && m.TransferActive == active) {
+        ShowActivityForDive(m);
+    }
 }
 
 }  // namespace vyper

@@ -14,9 +14,10 @@ enum class StorageOutcome { Store, Skip, Stop };
 // "Individuell" asks (Yes: Store; else activity, Skip).
 StorageOutcome ApplyStorageDecision(VyperComm& m, const ProfileTarget& target);
 
-// Stores the dive whole and lists it (StoreDive), then, when the profile ended at its end
-// byte, shows activity for the current DiveNumber. Throws as StoreDive does, and the
-// overflow failure for a DiveNumber outside 16 bits.
+// Stores the dive whole and lists it (StoreDive), the file written through
+// Waits::RunAside, then, when the profile ended at its end byte and the transfer was neither
+// stopped nor started anew meanwhile, shows activity for the current DiveNumber. Throws as StoreDive does, and
+// the overflow failure for a DiveNumber outside 16 bits.
 void StoreDiveShown(VyperComm& m, const DiveRecord& record, const ProfileTarget& target);
 
 }  // namespace vyper

@@ -118,10 +118,11 @@ void EvaluateSettingsBlock(VyperComm& m) {
     }
 }
 
-void EvaluateDive(VyperComm& m) {
+void EvaluateDive(VyperComm& m, uint32_t generation) {
     ConvertProfileBuffer(m);
-    // The only-new rule may have stopped the transfer while the dive was judged.
-    if (!m.TransferActive) return;
+    // The only-new rule may have stopped the transfer while the dive was judged, or a Stop
+    // and a new start came during the overwrite question or the file's write.
+    if (!m.TransferActive || m.TransferGeneration != generation) return;
     StartControlTimer(m);
     const double wanted = LeadingNumber(m.seams.controls.DiveCountText());
     if (wanted > 0 && wanted < m.DiveNumber) {
@@ -218,9 +219,10 @@ void RunExchange(VyperComm& m) {
     if (EndedByLinkTrouble(m)) return;
     switch (m.DownloadState) {
     case 1: EvaluateSettingsBlock(m); break;
-    case 2: EvaluateDive(m); break;
+    case 2: EvaluateDive(m, generation); break;
     default: break;
     }
+    if (m.TransferGeneration != generation) return;
     ApplyErrorLimit(m);
 }
 

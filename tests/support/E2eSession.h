@@ -76,6 +76,7 @@ public:
     void InterruptPauses() override { system_.InterruptPauses(); }
     void DoEvents() override { system_.DoEvents(); }
     int64_t MonotonicMs() override { return system_.MonotonicMs(); }
+    void RunAside(const std::function<void()>& work) override { system_.RunAside(work); }
 
 private:
     int speed_;

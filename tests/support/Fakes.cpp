@@ -69,6 +69,12 @@ bool FakeWaits::Pause(int ms, const std::function<bool()>& cancelled) {
     return !cancelled();
 }
 
+void FakeWaits::RunAside(const std::function<void()>& work) {
+    ++asides;
+    if (onAside) onAside();
+    work();
+}
+
 void FakeWaits::DoEvents() {
     if (onDoEvents) onDoEvents();
     else QCoreApplication::processEvents();

@@ -74,10 +74,15 @@ public:
     bool Pause(int ms, const std::function<bool()>& cancelled) override;
     void DoEvents() override;
     int64_t MonotonicMs() override { return now; }
+    // Runs onAside first (what the message loop may do while the work runs aside), then the
+    // work, right here; counts the calls.
+    void RunAside(const std::function<void()>& work) override;
     int64_t now = 0;
     std::vector<int> sleeps;
     std::function<void(int)> onSleep;
     std::function<void()> onDoEvents;
+    std::function<void()> onAside;
+    int asides = 0;
 };
 
 // The program's own file writer, whose steps on the hidden file are recorded and can be made
