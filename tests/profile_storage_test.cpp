@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
 #include <future>
 #include <thread>
+#include <unistd.h>
 
 #include "platform/BackgroundFileWriter.h"
 #include "platform/Failure.h"
@@ -265,8 +269,9 @@ private:
 }  // namespace
 
 // With the system's waits the write runs on a thread of its own while the window's loop
-// handles its timers, and a failure of the write comes back to the caller.
-TEST(BackgroundFileWriter, WritesOnAThreadOfItsOwnWhileTheLoopGoesOnAndReportsFailures) {
+// handles its timers; input that a socket notifier announces (bytes on the serial line, a
+// signal) waits until the file is in place; a failure of the write comes back to the caller.
+TEST(BackgroundFileWriter, WritesOnAThreadOfItsOwnWhileTheLoopRunsItsTimersAndHoldsInputBack) {
     for (const bool syncFails : {false, true}) {
         SCOPED_TRACE(syncFails ? "sync fails" : "no fault");
         QTemporaryDir folder;
@@ -277,7 +282,27 @@ TEST(BackgroundFileWriter, WritesOnAThreadOfItsOwnWhileTheLoopGoesOnAndReportsFa
         LoopWatchingWriter watching(disk);
         SystemWaits waits;
         BackgroundFileWriter aside(watching, waits);
-        QTimer::singleShot(0, [&watching] { watching.timerFired.set_value(); });
+
+        int line[2];
+        ASSERT_EQ(::pipe(line), 0);
+        ASSERT_EQ(::write(line[1], "x", 1), 1);
+        QSocketNotifier input(line[0], QSocketNotifier::Read);
+        int inputs = 0;
+        int inputsDuringWrite = -1;
+        QObject::connect(&input, &QSocketNotifier::activated, [&] {
+            char byte;
+            if (::read(line[0], &byte, 1) == 1) ++inputs;
+        });
+        // Three turns of the loop before the writer goes on: the input, ready all along,
+        // would be taken by then if it were not held back.
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] {
+                QTimer::singleShot(0, [&] {
+                    inputsDuringWrite = inputs;
+                    watching.timerFired.set_value();
+                });
+            });
+        });
 
         QString failure;
         try {
@@ -285,9 +310,14 @@ TEST(BackgroundFileWriter, WritesOnAThreadOfItsOwnWhileTheLoopGoesOnAndReportsFa
         } catch (const RuntimeFailure& f) {
             failure = f.Description();
         }
+        QDeadlineTimer deadline(10000);
+        while (inputs == 0 && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        ::close(line[0]);
+        ::close(line[1]);
 
         EXPECT_NE(watching.thread, std::this_thread::get_id());
         EXPECT_TRUE(watching.loopRan);
+        EXPECT_EQ(std::pair(inputsDuringWrite, inputs), std::pair(0, 1));
         EXPECT_EQ(failure, syncFails ? QStringLiteral("Schreibfehler (Datenträger voll?): ") + path : QString());
         EXPECT_EQ(ReadAll(path), syncFails ? kOldContent : QByteArray("new dive\r\n"));
     }

@@ -2,14 +2,51 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QEventLoop>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <chrono>
 #include <exception>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace vyper {
+
+namespace {
+
+// Holds the socket notifiers of the window's thread back while it lives: the first
+// activation of each is swallowed and the notifier switched off; switched on again at the
+// end, it fires then, as its descriptor is still ready. (Qt's flag to exclude socket
+// notifiers from a loop is ignored by the GLib event dispatcher.)
+class HeldSocketNotifiers : public QObject {
+public:
+    HeldSocketNotifiers() { QCoreApplication::instance()->installEventFilter(this); }
+    ~HeldSocketNotifiers() override {
+        QCoreApplication::instance()->removeEventFilter(this);
+        for (const QPointer<QSocketNotifier>& notifier : held_) {
+            if (notifier) notifier->setEnabled(true);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::SockAct) return false;
+        auto* notifier = qobject_cast<QSocketNotifier*>(watched);
+        if (notifier == nullptr) return false;
+        notifier->setEnabled(false);
+        held_.emplace_back(notifier);
+        return true;
+    }
+
+private:
+    std::vector<QPointer<QSocketNotifier>> held_;
+};
+
+}  // namespace
 
 bool SystemWaits::Pause(int ms, const std::function<bool()>& cancelled) {
     // A Stop interrupts the pause at once; the slow check is only a safety net, since every
@@ -45,6 +82,12 @@ void SystemWaits::InterruptPauses() {
 }
 
 void SystemWaits::RunAside(const std::function<void()>& work) {
+    // Without the application's loop in this thread there is nothing to keep going.
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr || app->thread() != QThread::currentThread()) {
+        work();
+        return;
+    }
     QEventLoop loop;
     std::exception_ptr failure;
     std::thread worker;
@@ -63,9 +106,13 @@ void SystemWaits::RunAside(const std::function<void()>& work) {
         work();
         return;
     }
-    // Only the end of the work quits this loop, or the application's end, which quits every
-    // loop: then the window is gone and waiting for the work without a loop is all that is left.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    {
+        // Only the end of the work quits this loop, or the application's end, which quits
+        // every loop: then the window is gone and waiting for the work without a loop is all
+        // that is left.
+        const HeldSocketNotifiers held;
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     worker.join();
     if (failure) std::rethrow_exception(failure);
 }

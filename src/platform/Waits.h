@@ -23,11 +23,12 @@ public:
     // Milliseconds on a clock that only moves forward (its zero is arbitrary).
     virtual int64_t MonotonicMs() = 0;
     // Runs `work` to its end and rethrows what it throws. The system's waits run it on a
-    // thread of its own while the message loop goes on without user input (the window
-    // paints, timers and serial events are handled; clicks and keys wait until the work is
-    // done), so a slow disk never freezes the window and no click lands in the middle of
-    // the caller's steps. `work` must touch nothing that the loop's handlers touch. Not
-    // cut short by InterruptPauses. This default runs it right here.
+    // thread of its own while the message loop goes on without input: the window paints and
+    // timers run, but clicks, keys and socket notifiers of the window's thread (bytes on
+    // the serial line, a signal) wait until the work is done. So a slow disk never freezes
+    // the window, and no input is acted on in the middle of the caller's steps. `work` must
+    // touch nothing that the loop's timers touch. Not cut short by InterruptPauses. This
+    // default runs it right here.
     virtual void RunAside(const std::function<void()>& work) { work(); }
 };
 
