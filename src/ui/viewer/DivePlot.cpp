@@ -12,10 +12,6 @@ namespace vyper {
 
 namespace {
 
-constexpr int kLeftMargin = 500;
-constexpr int kTopMargin = 200;
-constexpr int kBottomMargin = 300;
-constexpr int kRightMargin = 200;
 constexpr int kDepthTickEnd = 600;
 constexpr int kDepthLabelX = 10;
 constexpr int kTimeLabelDrop = 10;

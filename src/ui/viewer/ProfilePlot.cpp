@@ -11,10 +11,6 @@ namespace vyper {
 
 namespace {
 
-constexpr int kLeftMargin = 500;
-constexpr int kTopMargin = 200;
-constexpr int kBottomMargin = 300;
-constexpr int kRightMargin = 200;
 
 int16_t Checked16(long long value) {
     if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {

@@ -54,6 +54,14 @@ struct Plot {
 inline constexpr int kProfileColour = 160 << 16;
 inline constexpr int kProfileLineWidth = 2;
 
+// The plot's margins in twips: the depth axis and time 0 stand at the left margin, depth 0
+// at the top margin; the time axis lies the bottom margin above the box's lower edge and
+// ends the right margin short of its right edge.
+inline constexpr int kLeftMargin = 500;
+inline constexpr int kTopMargin = 200;
+inline constexpr int kBottomMargin = 300;
+inline constexpr int kRightMargin = 200;
+
 // 16-bit integer arithmetic; a result outside -32768..32767 throws the overflow failure.
 int16_t Multiply16(int a, int b);
 int16_t Add16(int a, int b);

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/viewer/ProfilePlot.h"
+
 namespace vyper {
 
 namespace {
-
-constexpr int kLeftMargin = 500;
 
 int LastEntry(const DiveProfile& profile) { return std::max(0, profile.sampleCount - 1); }
 
